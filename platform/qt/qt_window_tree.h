@@ -1,0 +1,25 @@
+// Window handles for the program's widgets, and the window tree over them.
+#pragma once
+
+#include "platform/window_tree.h"
+
+class QWidget;
+
+namespace platform::qt {
+
+// The handle of a widget, made on first use and valid until the widget is
+// destroyed. Handles are never 0 and never reused.
+WindowHandle HandleOfWidget(QWidget* widget);
+// The widget of a handle, or nullptr once it is gone.
+QWidget* WidgetOfHandle(WindowHandle handle);
+
+// Marks a widget to answer to `class_name` in the tree instead of its C++ class.
+void SetWindowClassName(QWidget* widget, const char* class_name);
+
+class QtWindowTree : public WindowTree {
+ public:
+  std::vector<WindowHandle> Children(WindowHandle window) const override;
+  Text ClassName(WindowHandle window) const override;
+};
+
+}  // namespace platform::qt
