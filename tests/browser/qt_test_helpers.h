@@ -1,0 +1,71 @@
+// Helpers for tests on real widgets: answering modal message boxes and waiting
+// for conditions, each with a bound.
+#pragma once
+
+#include <functional>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+namespace browser_tests {
+
+struct SeenMessageBox {
+  QString title;
+  QString text;
+  QStringList buttons;
+};
+
+// Watches for modal message boxes and answers each with the button whose text
+// starts with `answer` (e.g. "确定", "是", "否"), after `open_for_ms`.
+class MessageBoxAnswerer : public QObject {
+ public:
+  explicit MessageBoxAnswerer(QString answer, int open_for_ms = 0)
+      : answer_(std::move(answer)), open_for_ms_(open_for_ms) {
+    poll_.setInterval(10);
+    QObject::connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
+    poll_.start();
+  }
+
+  const QList<SeenMessageBox>& Seen() const { return seen_; }
+
+ private:
+  void Poll() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || box == current_) return;
+    current_ = box;
+    SeenMessageBox seen{box->windowTitle(), box->text(), {}};
+    for (QAbstractButton* button : box->buttons()) seen.buttons << button->text();
+    seen_ << seen;
+    QTimer::singleShot(open_for_ms_, box, [box, answer = answer_] {
+      for (QAbstractButton* button : box->buttons()) {
+        if (button->text().startsWith(answer)) {
+          button->click();
+          return;
+        }
+      }
+    });
+  }
+
+  QString answer_;
+  int open_for_ms_;
+  QTimer poll_;
+  QMessageBox* current_ = nullptr;
+  QList<SeenMessageBox> seen_;
+};
+
+// Processes events until `done` holds or `timeout_ms` passes; returns `done()`.
+inline bool WaitFor(const std::function<bool()>& done, int timeout_ms = 10000) {
+  const QDeadlineTimer deadline(timeout_ms);
+  while (!done() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::sendPostedEvents();
+  }
+  return done();
+}
+
+}  // namespace browser_tests
