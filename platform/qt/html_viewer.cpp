@@ -6,6 +6,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
+#include "platform/qt/page_bridge.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window_tree.h"
 
@@ -18,6 +19,11 @@ HtmlViewer::HtmlViewer(Storage storage, QWidget* parent) : QWidget(parent) {
   view_ = new QWebEngineView(this);
   view_->setPage(new QWebEnginePage(profile_, view_));
   SetWindowClassName(view_, kBrowserServerClassName);
+  bridge_ = PageBridge::Attach(view_->page());
+  SetDocumentProvider(view_, [bridge = std::weak_ptr<PageBridge>(bridge_)](int timeout_ms) {
+    auto alive = bridge.lock();
+    return alive ? alive->Document(timeout_ms) : ComObject();
+  });
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -26,6 +32,7 @@ HtmlViewer::HtmlViewer(Storage storage, QWidget* parent) : QWidget(parent) {
 
 HtmlViewer::~HtmlViewer() {
   // A page must go before its profile, or Chromium keeps the profile alive.
+  bridge_.reset();
   delete view_;
   view_ = nullptr;
 }

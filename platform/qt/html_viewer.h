@@ -2,6 +2,8 @@
 // class name browser-automation code looks for.
 #pragma once
 
+#include <memory>
+
 #include <QWidget>
 
 #include "platform/browser_box.h"
@@ -10,6 +12,8 @@ class QWebEngineProfile;
 class QWebEngineView;
 
 namespace platform::qt {
+
+class PageBridge;
 
 class HtmlViewer : public QWidget, public BrowserBox {
   Q_OBJECT
@@ -26,10 +30,13 @@ class HtmlViewer : public QWidget, public BrowserBox {
   WindowHandle Handle() const override;
 
   QWebEngineView* View() const { return view_; }
+  // Late-bound access to the document shown.
+  const std::shared_ptr<PageBridge>& Bridge() const { return bridge_; }
 
  private:
   QWebEngineProfile* profile_ = nullptr;
   QWebEngineView* view_ = nullptr;
+  std::shared_ptr<PageBridge> bridge_;
 };
 
 }  // namespace platform::qt

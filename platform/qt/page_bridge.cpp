@@ -1,0 +1,206 @@
+#include "platform/qt/page_bridge.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+
+#include "platform/qt/blocking_call.h"
+#include "platform/qt/qt_text.h"
+
+Q_LOGGING_CATEGORY(lcBridge, "quorvin.bridge", QtWarningMsg)
+
+namespace platform::qt {
+namespace {
+
+constexpr quint32 kWorld = QWebEngineScript::ApplicationWorld;
+constexpr std::size_t kReleaseBatch = 256;
+
+const QString& BridgeSource() {
+  static const QString source = [] {
+    QFile file(QStringLiteral(":/platform/qt/bridge.js"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  }();
+  return source;
+}
+
+ComObject::Id MakeId(uint32_t generation, uint32_t id) {
+  return (static_cast<ComObject::Id>(generation) + 1) << 32 | id;
+}
+uint32_t GenerationOf(ComObject::Id id) { return static_cast<uint32_t>((id >> 32) - 1); }
+uint32_t LocalIdOf(ComObject::Id id) { return static_cast<uint32_t>(id & 0xFFFFFFFFu); }
+
+QString Json(const QJsonValue& value) {
+  QJsonArray wrapper{value};
+  const QByteArray compact = QJsonDocument(wrapper).toJson(QJsonDocument::Compact);
+  return QString::fromUtf8(compact.mid(1, compact.size() - 2));
+}
+
+const char kMissing[] = "missing";
+
+}  // namespace
+
+std::shared_ptr<PageBridge> PageBridge::Attach(QWebEnginePage* page) {
+  std::shared_ptr<PageBridge> bridge(new PageBridge(page));
+  QWebEngineScript script;
+  script.setName(QStringLiteral("page-bridge"));
+  script.setSourceCode(BridgeSource());
+  script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  script.setWorldId(kWorld);
+  script.setRunsOnSubFrames(false);
+  page->scripts().insert(script);
+  return bridge;
+}
+
+PageBridge::PageBridge(QWebEnginePage* page) : page_(page) {
+  connections_.push_back(QObject::connect(
+      page, &QWebEnginePage::renderProcessTerminated, page, [this](auto, int) {
+        renderer_alive_ = false;
+        WakeWaitingCall();
+      }));
+  connections_.push_back(QObject::connect(page, &QWebEnginePage::loadStarted, page,
+                                          [this] { renderer_alive_ = true; }));
+}
+
+PageBridge::~PageBridge() {
+  for (const auto& connection : connections_) QObject::disconnect(connection);
+}
+
+std::optional<QVariant> PageBridge::RunOnce(const QString& script, int timeout_ms) {
+  if (!page_ || !renderer_alive_) return std::nullopt;
+  struct Answer {
+    bool arrived = false;
+    QVariant value;
+  };
+  auto answer = std::make_shared<Answer>();
+  page_->runJavaScript(script, kWorld, [answer](const QVariant& value) {
+    answer->arrived = true;
+    answer->value = value;
+  });
+  if (!WaitForAnswer([&] { return answer->arrived || !renderer_alive_ || !page_; },
+                     timeout_ms) ||
+      !answer->arrived) {
+    qCDebug(lcBridge) << "no answer in time:" << script.left(200);
+    return std::nullopt;
+  }
+  return answer->value;
+}
+
+std::optional<QVariant> PageBridge::Run(const QString& call, int timeout_ms) {
+  const QString script = ReleaseScript() + QStringLiteral("typeof __pageBridge === 'undefined' ? '") +
+                         QLatin1String(kMissing) + QStringLiteral("' : __pageBridge.") + call;
+  auto value = RunOnce(script, timeout_ms);
+  if (value && value->toString() == QLatin1String(kMissing)) {
+    // A document made before the bridge was installed (the first blank page).
+    if (!page_) return std::nullopt;
+    page_->runJavaScript(BridgeSource(), kWorld);
+    value = RunOnce(script, timeout_ms);
+    if (value && value->toString() == QLatin1String(kMissing)) return std::nullopt;
+  }
+  return value;
+}
+
+Variant PageBridge::DecodeValue(const QVariant& encoded) {
+  const QVariantMap map = encoded.toMap();
+  const QString type = map.value(QStringLiteral("t")).toString();
+  const QVariant value = map.value(QStringLiteral("v"));
+  if (type == QLatin1String("b")) return value.toBool();
+  if (type == QLatin1String("n")) return value.toDouble();
+  if (type == QLatin1String("s")) return FromQString(value.toString());
+  if (type != QLatin1String("o")) return {};
+  const QString token = map.value(QStringLiteral("d")).toString();
+  auto known = generations_.find(token);
+  uint32_t generation;
+  if (known == generations_.end()) {
+    generation = static_cast<uint32_t>(tokens_.size());
+    tokens_.push_back(token);
+    generations_.emplace(token, generation);
+  } else {
+    generation = known->second;
+  }
+  return ComObject(shared_from_this(), MakeId(generation, value.toUInt()));
+}
+
+ComObject PageBridge::Document(int timeout_ms) {
+  const auto answer = Run(QStringLiteral("document()"), timeout_ms);
+  if (!answer) return {};
+  return DecodeValue(*answer).ToObject();
+}
+
+InvokeResult PageBridge::Invoke(ComObject::Id id, const Text& name, InvokeKind kind,
+                                const Arguments& arguments) {
+  const uint32_t generation = GenerationOf(id);
+  if (generation >= tokens_.size()) return {};
+  QJsonArray encoded_arguments;
+  for (const Variant& argument : arguments) {
+    QJsonObject encoded;
+    if (argument.IsObject()) {
+      const ComObject object = argument.ToObject();
+      if (object.Host() != this) return {};
+      const uint32_t object_generation = GenerationOf(object.ObjectId());
+      encoded = {{"t", "o"}, {"v", static_cast<qint64>(LocalIdOf(object.ObjectId()))},
+                 {"d", tokens_[object_generation]}};
+    } else if (argument.IsBool()) {
+      encoded = {{"t", "b"}, {"v", argument.ToBool()}};
+    } else if (argument.IsNumber()) {
+      encoded = {{"t", "n"}, {"v", argument.ToNumber()}};
+    } else if (argument.IsText()) {
+      encoded = {{"t", "s"}, {"v", ToQString(argument.ToText())}};
+    } else {
+      encoded = {{"t", "e"}};
+    }
+    encoded_arguments.append(encoded);
+  }
+  const QString kind_code = kind == InvokeKind::kGet   ? QStringLiteral("g")
+                            : kind == InvokeKind::kPut ? QStringLiteral("p")
+                                                       : QStringLiteral("c");
+  // Built by joining, never by substitution, so no argument text is read as a placeholder.
+  const QString call = QStringLiteral("invoke(") + Json(tokens_[generation]) + u',' +
+                       QString::number(LocalIdOf(id)) + u',' + Json(ToQString(name)) + u',' +
+                       Json(kind_code) + u',' + Json(encoded_arguments) + u')';
+  const auto answer = Run(call, kCallTimeoutMs);
+  if (!answer) return {};
+  const QVariantMap map = answer->toMap();
+  if (!map.value(QStringLiteral("ok")).toBool()) return {};
+  return {true, DecodeValue(map.value(QStringLiteral("value")))};
+}
+
+void PageBridge::Release(ComObject::Id id) {
+  const uint32_t generation = GenerationOf(id);
+  if (generation >= tokens_.size()) return;
+  auto& pending = pending_releases_[generation];
+  pending.push_back(LocalIdOf(id));
+  // Releases ride along with the next call; a lone one goes out soon on its own.
+  if (pending.size() >= kReleaseBatch) {
+    FlushReleases();
+  } else if (pending.size() == 1 && page_) {
+    QTimer::singleShot(0, page_, [weak = weak_from_this()] {
+      if (auto self = std::static_pointer_cast<PageBridge>(weak.lock())) self->FlushReleases();
+    });
+  }
+}
+
+QString PageBridge::ReleaseScript() {
+  QString script;
+  for (auto& [generation, ids] : pending_releases_) {
+    if (ids.empty()) continue;
+    QJsonArray list;
+    for (uint32_t id : ids) list.append(static_cast<qint64>(id));
+    script += QStringLiteral("typeof __pageBridge !== 'undefined' && __pageBridge.release(") +
+              Json(tokens_[generation]) + u',' + Json(list) + QStringLiteral(");");
+  }
+  pending_releases_.clear();
+  return script;
+}
+
+void PageBridge::FlushReleases() {
+  const QString script = ReleaseScript();
+  if (!script.isEmpty() && page_ && renderer_alive_) page_->runJavaScript(script, kWorld);
+}
+
+}  // namespace platform::qt

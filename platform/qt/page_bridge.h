@@ -1,0 +1,56 @@
+// The C++ side of the in-page bridge: late-bound access to the objects of the
+// document a Chromium page shows, one bounded synchronous call per access.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+
+#include "platform/com_object.h"
+
+class QWebEnginePage;
+
+namespace platform::qt {
+
+class PageBridge : public ObjectHost {
+ public:
+  static constexpr int kCallTimeoutMs = 1000;
+
+  // Installs the bridge script in `page` for every document it loads.
+  static std::shared_ptr<PageBridge> Attach(QWebEnginePage* page);
+  ~PageBridge() override;
+
+  // The document the page shows now, or empty when it does not answer in time.
+  ComObject Document(int timeout_ms = kCallTimeoutMs);
+
+  InvokeResult Invoke(ComObject::Id id, const Text& name, InvokeKind kind,
+                      const Arguments& arguments) override;
+  void Release(ComObject::Id id) override;
+
+ private:
+  explicit PageBridge(QWebEnginePage* page);
+
+  // Runs `call` (an expression on `__pageBridge`) in the bridge's world and
+  // waits for its value. Loads the bridge first where the document has none.
+  std::optional<QVariant> Run(const QString& call, int timeout_ms);
+  std::optional<QVariant> RunOnce(const QString& script, int timeout_ms);
+  Variant DecodeValue(const QVariant& encoded);
+  QString ReleaseScript();
+  void FlushReleases();
+
+  QPointer<QWebEnginePage> page_;
+  bool renderer_alive_ = true;
+  std::vector<QString> tokens_;              // document generation -> its bridge token
+  std::map<QString, uint32_t> generations_;  // token -> document generation
+  std::map<uint32_t, std::vector<uint32_t>> pending_releases_;  // generation -> ids
+  std::vector<QMetaObject::Connection> connections_;
+};
+
+}  // namespace platform::qt
