@@ -1,0 +1,188 @@
+// PageAutomation on real Chromium through the browser box: attachment by
+// window handle, lookups and presses checked in the page itself.
+#include "pageauto/page_automation.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include "platform/qt/html_viewer.h"
+#include "platform/qt/qt_event_loop.h"
+#include "platform/qt/qt_window_tree.h"
+#include "tests/browser/qt_test_helpers.h"
+
+namespace {
+
+using browser_tests::WaitFor;
+using pageauto::PageAutomation;
+using platform::qt::HtmlViewer;
+
+class PageAutomationBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    viewer_.resize(800, 600);
+    viewer_.show();
+  }
+
+  void Load(const char* fixture) {
+    QWebEngineView* view = viewer_.View();
+    bool finished = false;
+    auto connection = QObject::connect(view, &QWebEngineView::loadFinished,
+                                       [&](bool) { finished = true; });
+    view->setUrl(QUrl::fromLocalFile(QStringLiteral(TEST_FIXTURES_DIR "/") + fixture));
+    ASSERT_TRUE(WaitFor([&] { return finished; }, 20000));
+    QObject::disconnect(connection);
+  }
+
+  PageAutomation Attached() {
+    PageAutomation automation(windows_);
+    EXPECT_TRUE(automation.AttachDocument(std::nullopt, viewer_.Handle()));
+    return automation;
+  }
+
+  platform::Text Pressed(PageAutomation& automation) { return automation.GetPageContent("title"); }
+
+  platform::qt::QtWindowTree windows_;
+  HtmlViewer viewer_{HtmlViewer::Storage::kOffTheRecord};
+};
+
+TEST_F(PageAutomationBrowserTest, AttachesThroughTheBrowserBoxWindowAndReadsThePage) {
+  Load("buttons.html");
+  PageAutomation automation(windows_);
+  EXPECT_EQ(automation.FindBrowserServerWindow(viewer_.Handle()),
+            platform::qt::HandleOfWidget(viewer_.View()));
+  ASSERT_TRUE(automation.AttachDocument(std::nullopt, viewer_.Handle()));
+  EXPECT_NE(automation.GetPageContent("outerHTML").find("<input type=\"text\" id=\"box\""),
+            std::string::npos);
+  EXPECT_NE(automation.GetPageContent("innerText").find("首页 Home"), std::string::npos);
+  EXPECT_EQ(automation.GetPageContent("URL").rfind("file://", 0), 0u);
+  EXPECT_EQ(automation.GetPageContent("OUTERHTML"), "");
+  EXPECT_EQ(automation.GetElement("target", 0).GetText("innerText"), "text");
+  EXPECT_EQ(automation.GetElement("plain", 1).GetText("value"), "按钮");
+  EXPECT_TRUE(automation.GetElement("nobody", 0).IsEmpty());
+  EXPECT_TRUE(automation.GetElement("nobody", 1).IsEmpty());
+}
+
+struct PressCase {
+  const char* name;
+  bool link;
+  platform::Text text;
+  int32_t kind;
+  std::optional<bool> exact;
+  bool result;
+  const char* pressed;
+};
+
+TEST_F(PageAutomationBrowserTest, EachKindPressesTheRightElementInThePage) {
+  const PressCase cases[] = {
+      {"SecondButtonLikeInputIsThePlainButton", false, "2", 2, {}, true, "plain"},
+      {"FirstButtonLikeInputIsTheSubmit", false, "1", 2, {}, true, "submit"},
+      {"UpperCaseTypeCountsAsButtonLike", false, "3", 2, {}, true, "upper"},
+      {"FullWidthDigitsArePositionsToo", false, "\xA3\xB2", 2, {}, true, "plain"},
+      {"PositionPastTheCandidatesPressesNothing", false, "9", 2, {}, false, ""},
+      {"CaptionContainingTheTextWinsFirstInDocumentOrder", false, "开始采集", 3, {}, true, "upper"},
+      {"ExactCaptionSkipsTheOneThatOnlyContainsIt", false, "开始采集", 3, true, true, "second-start"},
+      {"CaptionCaseIsFoldedWithoutExact", false, "START", 3, {}, true, "upper"},
+      {"CaptionCaseMattersWithExact", false, "start 开始采集 now", 3, true, false, ""},
+      {"ImageInputFoundBySource", false, "start.png", 4, {}, true, "image"},
+      {"ByIdPressesEvenATextBox", false, "box", 0, {}, true, "text"},
+      {"ByNamePressesTheNamedElement", false, "plain", 1, {}, true, "plain"},
+      {"KindFivePressesNothing", false, "1", 5, {}, false, ""},
+      {"LinkByTextSkipsTheEmptyLink", true, "", 3, {}, true, "link-home"},
+      {"LinkByAddress", true, "home.html", 4, {}, true, "link-home"},
+      {"LinkByPosition", true, "1", 2, {}, true, "link-empty"},
+      {"ThirdOfTwoLinksIsNothing", true, "3", 2, {}, false, ""},
+  };
+  for (const PressCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Load("buttons.html");
+    PageAutomation automation = Attached();
+    const bool result = c.link ? automation.ClickLink(c.text, c.kind, c.exact)
+                               : automation.ClickButton(c.text, c.kind, c.exact);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(Pressed(automation), c.pressed);
+  }
+}
+
+TEST_F(PageAutomationBrowserTest, ObjectsOfANavigatedAwayDocumentGiveNeutralValues) {
+  Load("buttons.html");
+  PageAutomation automation = Attached();
+  const platform::ComObject element = automation.GetElement("plain", 0);
+  ASSERT_EQ(element.GetText("value"), "按钮");
+  Load("login.html");
+  EXPECT_EQ(element.GetText("value"), "");
+  EXPECT_FALSE(element.Put("value", "x"));
+  EXPECT_FALSE(automation.ClickButton("1", 2));
+  EXPECT_EQ(automation.GetPageContent("title"), "");
+  ASSERT_TRUE(automation.AttachDocument(std::nullopt, viewer_.Handle()));
+  EXPECT_EQ(automation.GetPageContent("title"), "login-fixture");
+}
+
+TEST_F(PageAutomationBrowserTest, NoTimerHandlerRunsWhileACallWaitsForThePage) {
+  Load("buttons.html");
+  PageAutomation automation = Attached();
+  platform::qt::QtEventLoop loop;
+  bool in_call = false;
+  bool ran_inside_call = false;
+  int fired = 0;
+  auto timer = loop.CreateTimer([&] {
+    ++fired;
+    if (in_call) ran_inside_call = true;
+  });
+  // Keep the renderer busy so the next call has to wait, with the timer due meanwhile.
+  automation.AttachedDocument().GetObject("parentWindow");
+  viewer_.View()->page()->runJavaScript(
+      "setTimeout(function () { var end = Date.now() + 400; while (Date.now() < end) {} }, 0);");
+  platform::SetTimerPeriod(*timer, 20);
+  QTest::qWait(30);
+  const int before = fired;
+  in_call = true;
+  QElapsedTimer clock;
+  clock.start();
+  const platform::Text title = automation.GetPageContent("title");
+  in_call = false;
+  EXPECT_EQ(title, "");
+  EXPECT_FALSE(ran_inside_call) << "a timer handler ran nested inside a page call";
+  platform::SetTimerPeriod(*timer, 0);
+  ASSERT_GT(clock.elapsed(), 40) << "the call did not wait, so the test proves nothing";
+  EXPECT_EQ(fired, before) ;
+}
+
+TEST_F(PageAutomationBrowserTest, CallIntoAKilledRendererFailsAndTheNextPageWorks) {
+  Load("buttons.html");
+  PageAutomation automation = Attached();
+  const qint64 pid = viewer_.View()->page()->renderProcessPid();
+  ASSERT_GT(pid, 0);
+  bool terminated = false;
+  QObject::connect(viewer_.View()->page(), &QWebEnginePage::renderProcessTerminated,
+                   [&] { terminated = true; });
+  ::kill(static_cast<pid_t>(pid), SIGKILL);
+  EXPECT_FALSE(automation.ClickButton("1", 2));
+  EXPECT_TRUE(WaitFor([&] { return terminated; }, 5000));
+  EXPECT_FALSE(automation.ClickButton("1", 2));
+  Load("buttons.html");
+  PageAutomation fresh = Attached();
+  EXPECT_TRUE(fresh.ClickButton("1", 2));
+  EXPECT_EQ(Pressed(fresh), "submit");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PageAutomationBrowserTest, PageScriptsThatBreakBuiltInsDoNotReachTheBridge) {
+  Load("hostile.html");
+  PageAutomation automation = Attached();
+  EXPECT_TRUE(automation.ClickButton("开始采集", 3));
+  EXPECT_EQ(automation.GetPageContent("title"), "go");
+  EXPECT_EQ(automation.GetElement("go", 0).GetText("value"), "开始采集");
+}
+
+}  // namespace
