@@ -13,6 +13,7 @@
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/picture_button.h"
 #include "app/skin.h"
@@ -28,8 +29,8 @@ namespace {
 using platform::qt::FromQString;
 using platform::qt::ToQString;
 
-constexpr int kSettingsPage = 0;  // "初始设置"
-constexpr int kBackEndPage = 1;   // "登录后台"
+constexpr int kSettingsPage = cycle::CycleView::kSettingsPage;  // "初始设置"
+constexpr int kBackEndPage = cycle::CycleView::kBackEndPage;    // "登录后台"
 
 QFont PixelFont(int pixel_size, bool bold = false) {
   QFont font(u"WenQuanYi Micro Hei"_s);
@@ -129,12 +130,22 @@ MainWindow::MainWindow(platform::qt::QtEventLoop& loop, Options options)
 
   BuildControls();
 
-  countdown_timer_ = loop_.CreateTimer([] {});
-  interval_timer_ = loop_.CreateTimer([] {});
+  countdown_timer_ = loop_.CreateTimer([this] { cycle_->CountdownTick(); });
+  interval_timer_ = loop_.CreateTimer([this] { cycle_->StartCollecting(); });
   prompt_timer_ = loop_.CreateTimer([this] { PromptIncompleteSettings(); });
   // The notice offer runs on the first firing; until it exists the timer only stops itself.
   notice_timer_ = loop_.CreateTimer([this] { platform::SetTimerPeriod(*notice_timer_, 0); });
   platform::SetTimerPeriod(*notice_timer_, 2000);
+
+  cycle_ = std::make_unique<cycle::CollectionCycle>(
+      loop_, *browser_box_, windows_, *this, settings_,
+      cycle::CollectionCycle::Timers{*countdown_timer_, *interval_timer_});
+  connect(findChild<PictureButton*>(u"开始挂机"_s), &QAbstractButton::clicked, this,
+          [this] { cycle_->StartCollecting(); });
+  connect(findChild<PictureButton*>(u"停止挂机"_s), &QAbstractButton::clicked, this,
+          [this] { cycle_->StopCycle(); });
+  connect(findChild<PictureButton*>(u"修改配置"_s), &QAbstractButton::clicked, this,
+          [this] { cycle_->EditSettings(); });
 
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   escape->setContext(Qt::ApplicationShortcut);
@@ -252,7 +263,9 @@ void MainWindow::Minimise() {
 }
 
 void MainWindow::Close() {
-  QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  // A zero timer, not a posted call: timers are held back while a page access
+  // waits, so the close never lands in the middle of one.
+  QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void MainWindow::SaveSettings() {
@@ -277,6 +290,14 @@ void MainWindow::SaveSettings() {
   if (!settings_.login_url.empty()) browser_box_->SetUrl(settings_.login_url);
   tabs_->setCurrentIndex(kBackEndPage);
 }
+
+void MainWindow::ShowCountdownPanel(bool visible) { countdown_panel_->setVisible(visible); }
+
+void MainWindow::SetCountdownText(const platform::Text& text) {
+  countdown_label_->setText(ToQString(text));
+}
+
+void MainWindow::SelectPage(Page page) { tabs_->setCurrentIndex(page); }
 
 void MainWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);

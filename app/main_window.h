@@ -9,9 +9,12 @@
 #include <QPoint>
 #include <QWidget>
 
+#include "cycle/collection_cycle.h"
+#include "cycle/cycle_view.h"
 #include "cycle/settings.h"
 #include "platform/event_loop.h"
 #include "platform/qt/html_viewer.h"
+#include "platform/qt/qt_window_tree.h"
 
 class QFrame;
 class QLabel;
@@ -26,7 +29,7 @@ namespace app {
 
 class PictureButton;
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public cycle::CycleView {
   Q_OBJECT
 
  public:
@@ -47,6 +50,7 @@ class MainWindow : public QWidget {
   void SaveSettings();
 
   const cycle::Settings& CurrentSettings() const { return settings_; }
+  cycle::CollectionCycle& Cycle() const { return *cycle_; }
   platform::qt::HtmlViewer* BrowserBox() const { return browser_box_; }
   platform::Timer& CountdownTimer() const { return *countdown_timer_; }
   platform::Timer& IntervalTimer() const { return *interval_timer_; }
@@ -65,6 +69,10 @@ class MainWindow : public QWidget {
   void OnWindowCreated();
   void ApplyWindowShape();
   void FillEditBoxes();
+
+  void ShowCountdownPanel(bool visible) override;
+  void SetCountdownText(const platform::Text& text) override;
+  void SelectPage(Page page) override;
 
   platform::qt::QtEventLoop& loop_;
   Options options_;
@@ -86,6 +94,9 @@ class MainWindow : public QWidget {
   std::unique_ptr<platform::Timer> interval_timer_;   // 时钟2
   std::unique_ptr<platform::Timer> prompt_timer_;     // 时钟3
   std::unique_ptr<platform::Timer> notice_timer_;     // 时钟5
+
+  platform::qt::QtWindowTree windows_;
+  std::unique_ptr<cycle::CollectionCycle> cycle_;
 
   bool dragging_ = false;
   QPoint drag_offset_;

@@ -11,12 +11,27 @@
 #include "platform/qt/qt_window_tree.h"
 
 namespace platform::qt {
+namespace {
+
+// The back end's pages drive themselves with script timers, and the tool runs
+// them while its window is minimised or shows the other tab page. Chromium
+// throttles a hidden page's timers down to once a minute, so the page is never
+// told it was hidden.
+class AlwaysShownView : public QWebEngineView {
+ public:
+  using QWebEngineView::QWebEngineView;
+
+ protected:
+  void hideEvent(QHideEvent* event) override { QWidget::hideEvent(event); }
+};
+
+}  // namespace
 
 HtmlViewer::HtmlViewer(Storage storage, QWidget* parent) : QWidget(parent) {
   profile_ = storage == Storage::kPersistent
                  ? new QWebEngineProfile(QStringLiteral("browser-box"), this)
                  : new QWebEngineProfile(this);
-  view_ = new QWebEngineView(this);
+  view_ = new AlwaysShownView(this);
   view_->setPage(new QWebEnginePage(profile_, view_));
   SetWindowClassName(view_, kBrowserServerClassName);
   bridge_ = PageBridge::Attach(view_->page());

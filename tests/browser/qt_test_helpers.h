@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -11,6 +12,9 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace browser_tests {
 
