@@ -186,3 +186,70 @@ TEST_F(PageAutomationBrowserTest, PageScriptsThatBreakBuiltInsDoNotReachTheBridg
 }
 
 }  // namespace
+
+namespace {
+
+// Pages written elsewhere for browser-automation tests. A listener of the test
+// records each pressed element's name (or id, or text) in the title and keeps
+// the press from navigating, so that the page stays to be read.
+class SharedTestPageTest : public PageAutomationBrowserTest {
+ protected:
+  void LoadShared(const char* page) {
+    QWebEngineView* view = viewer_.View();
+    bool finished = false;
+    auto connection = QObject::connect(view, &QWebEngineView::loadFinished,
+                                       [&](bool) { finished = true; });
+    view->setUrl(QUrl::fromLocalFile(QStringLiteral(SHARED_TESTPAGES_DIR "/") + page));
+    ASSERT_TRUE(WaitFor([&] { return finished; }, 20000));
+    QObject::disconnect(connection);
+    bool installed = false;
+    view->page()->runJavaScript(
+        QStringLiteral("document.addEventListener('click', function (e) {"
+                       "  var t = e.target.closest('a') || e.target;"
+                       "  document.title = t.name || t.id || t.textContent;"
+                       "  e.preventDefault(); }, true); true"),
+        [&](const QVariant&) { installed = true; });
+    ASSERT_TRUE(WaitFor([&] { return installed; }));
+  }
+};
+
+struct SharedPageCase {
+  const char* page;
+  bool link;
+  platform::Text text;
+  int32_t kind;
+  bool result;
+  const char* pressed;
+};
+
+TEST_F(SharedTestPageTest, PressesTheElementTheRulesChooseOnRealPages) {
+  const SharedPageCase cases[] = {
+      {"inputs.html", false, "1", 2, true, "button_input"},
+      {"inputs.html", false, "2", 2, true, "image_input"},
+      {"inputs.html", false, "3", 2, true, "reset_input"},
+      {"inputs.html", false, "4", 2, true, "submit_input"},
+      {"inputs.html", false, "5", 2, false, ""},
+      {"inputs.html", false, "icon.gif", 4, true, "image_input"},
+      {"inputs.html", false, "SUBMIT", 3, true, "submit_input"},
+      {"inputs.html", false, "text input", 3, false, ""},
+      {"formPage.html", false, "hello", 3, true, "submitButton"},
+      {"formPage.html", false, "button.gif", 4, true, "imageButton"},
+      {"formPage.html", false, "checky", 0, true, "checky"},
+      {"xhtmlTest.html", true, "click me", 3, true, "click me"},
+      {"xhtmlTest.html", true, "iframes.html", 4, true, "windowTwo"},
+      {"xhtmlTest.html", true, "sameWindow", 1, true, "sameWindow"},
+      {"xhtmlTest.html", true, "linkId", 0, true, "linkId"},
+  };
+  for (const SharedPageCase& c : cases) {
+    SCOPED_TRACE(std::string(c.page) + " " + c.text + " kind " + std::to_string(c.kind));
+    LoadShared(c.page);
+    PageAutomation automation = Attached();
+    const platform::Text before = automation.GetPageContent("title");
+    const bool result =
+        c.link ? automation.ClickLink(c.text, c.kind) : automation.ClickButton(c.text, c.kind);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(automation.GetPageContent("title"), c.result ? platform::Text(c.pressed) : before);
+  }
+}
+
+}  // namespace
