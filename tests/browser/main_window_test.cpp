@@ -146,6 +146,9 @@ TEST_F(MainWindowTest, EveryControlSitsInItsParentAtItsPlaceAndSize) {
   }
   EXPECT_FALSE(Child(*window, u"外形框8")->isVisibleTo(window.get()));
   auto* tabs = Child<QTabWidget>(*window, u"高级选择夹");
+  // Without page headers the pages fill the tab control, so controls on them sit
+  // where the layout puts them in window terms too.
+  EXPECT_EQ(Child(*window, u"开始挂机")->mapTo(window.get(), QPoint(0, 0)), QPoint(17, 508));
   ASSERT_EQ(tabs->count(), 2);
   EXPECT_EQ(tabs->tabText(0), QStringLiteral("初始设置"));
   EXPECT_EQ(tabs->tabText(1), QStringLiteral("登录后台"));
