@@ -26,6 +26,7 @@ if ! start_private_xvfb; then
 fi
 
 "$build/bin/pumping_delay_bench" || exit 1
+"$build/bin/page_automation_bench" 2>/dev/null || exit 1
 
 # A complete config.ini, so each start shows the back-end page and starts
 # Chromium as in daily use. Nothing listens on the port: the window maps before

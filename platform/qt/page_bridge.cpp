@@ -58,6 +58,9 @@ std::shared_ptr<PageBridge> PageBridge::Attach(QWebEnginePage* page) {
 }
 
 PageBridge::PageBridge(QWebEnginePage* page) : page_(page) {
+  flush_timer_.setSingleShot(true);
+  flush_timer_.setInterval(0);
+  QObject::connect(&flush_timer_, &QTimer::timeout, [this] { FlushReleases(); });
   connections_.push_back(QObject::connect(
       page, &QWebEnginePage::renderProcessTerminated, page, [this](auto, int) {
         renderer_alive_ = false;
@@ -178,10 +181,8 @@ void PageBridge::Release(ComObject::Id id) {
   // Releases ride along with the next call; a lone one goes out soon on its own.
   if (pending.size() >= kReleaseBatch) {
     FlushReleases();
-  } else if (pending.size() == 1 && page_) {
-    QTimer::singleShot(0, page_, [weak = weak_from_this()] {
-      if (auto self = std::static_pointer_cast<PageBridge>(weak.lock())) self->FlushReleases();
-    });
+  } else if (!flush_timer_.isActive()) {
+    flush_timer_.start();
   }
 }
 

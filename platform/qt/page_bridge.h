@@ -11,6 +11,7 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 
 #include "platform/com_object.h"
@@ -51,6 +52,9 @@ class PageBridge : public ObjectHost {
   std::map<QString, uint32_t> generations_;  // token -> document generation
   std::map<uint32_t, std::vector<uint32_t>> pending_releases_;  // generation -> ids
   std::vector<QMetaObject::Connection> connections_;
+  // One timer for all pending releases: a timer per release would pile up
+  // while page calls hold timers back, and each added timer costs more.
+  QTimer flush_timer_;
 };
 
 }  // namespace platform::qt
