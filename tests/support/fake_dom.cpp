@@ -143,6 +143,7 @@ InvokeResult FakeDom::OnElement(FakeElement& element, const Text& name, InvokeKi
                                 const Arguments& arguments) {
   if (kind != InvokeKind::kPut && SameName(name, "click")) {
     clicked_.push_back(&element);
+    if (on_click_) on_click_(element);
     return Ok();
   }
   return ReadOrWrite(element.properties, name, kind, arguments);

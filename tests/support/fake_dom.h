@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <variant>
@@ -57,6 +58,8 @@ class FakeDom : public platform::ObjectHost {
   // Every element whose click was called, in order.
   const std::vector<const FakeElement*>& Clicked() const { return clicked_; }
   void ForgetClicks() { clicked_.clear(); }
+  // Called on every click as it happens, for tests that follow a schedule.
+  void OnClick(std::function<void(const FakeElement&)> observer) { on_click_ = std::move(observer); }
   // References handed out and not yet released.
   std::size_t LiveReferences() const { return live_.size(); }
   // How often any collection's length was read.
@@ -90,6 +93,7 @@ class FakeDom : public platform::ObjectHost {
   ComObject::Id next_id_ = 1;
   std::vector<const FakeElement*> clicked_;
   int length_reads_ = 0;
+  std::function<void(const FakeElement&)> on_click_;
 };
 
 }  // namespace test_support
