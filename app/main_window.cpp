@@ -133,8 +133,13 @@ MainWindow::MainWindow(platform::qt::QtEventLoop& loop, Options options)
   countdown_timer_ = loop_.CreateTimer([this] { cycle_->CountdownTick(); });
   interval_timer_ = loop_.CreateTimer([this] { cycle_->StartCollecting(); });
   prompt_timer_ = loop_.CreateTimer([this] { PromptIncompleteSettings(); });
-  // The notice offer runs on the first firing; until it exists the timer only stops itself.
-  notice_timer_ = loop_.CreateTimer([this] { platform::SetTimerPeriod(*notice_timer_, 0); });
+  notice_timer_ = loop_.CreateTimer([this] {
+    if (options_.shell != nullptr) {
+      OfferNoticeAndUpdate(notice_, *notice_timer_, loop_, *options_.shell);
+    } else {
+      platform::SetTimerPeriod(*notice_timer_, 0);
+    }
+  });
   platform::SetTimerPeriod(*notice_timer_, 2000);
 
   cycle_ = std::make_unique<cycle::CollectionCycle>(
@@ -239,6 +244,11 @@ void MainWindow::OnWindowCreated() {
   } else {
     tabs_->setCurrentIndex(kBackEndPage);
     browser_box_->SetUrl(settings_.login_url);
+  }
+  // Blocks start-up for at most the client's time-out; timers due meanwhile
+  // (the prompt among them) fire after it.
+  if (options_.http != nullptr && !options_.notice_url.empty()) {
+    notice_ = FetchNotice(*options_.http, options_.notice_url);
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "cycle/collection_cycle.h"
 #include "cycle/cycle_view.h"
+#include "app/notice.h"
 #include "cycle/settings.h"
 #include "platform/event_loop.h"
 #include "platform/qt/html_viewer.h"
@@ -37,6 +38,11 @@ class MainWindow : public QWidget, public cycle::CycleView {
     std::string settings_path;
     platform::qt::HtmlViewer::Storage browser_storage =
         platform::qt::HtmlViewer::Storage::kPersistent;
+    // Where the start-up notice is read; empty reads none. Both services are
+    // borrowed and must outlive the window.
+    std::string notice_url;
+    platform::HttpClient* http = nullptr;
+    platform::Shell* shell = nullptr;
   };
 
   // Builds every control, then runs OnWindowCreated.
@@ -51,6 +57,7 @@ class MainWindow : public QWidget, public cycle::CycleView {
 
   const cycle::Settings& CurrentSettings() const { return settings_; }
   cycle::CollectionCycle& Cycle() const { return *cycle_; }
+  const NoticeInfo& Notice() const { return notice_; }
   platform::qt::HtmlViewer* BrowserBox() const { return browser_box_; }
   platform::Timer& CountdownTimer() const { return *countdown_timer_; }
   platform::Timer& IntervalTimer() const { return *interval_timer_; }
@@ -77,6 +84,7 @@ class MainWindow : public QWidget, public cycle::CycleView {
   platform::qt::QtEventLoop& loop_;
   Options options_;
   cycle::Settings settings_;
+  NoticeInfo notice_;
   QPixmap background_;
 
   QTabWidget* tabs_ = nullptr;

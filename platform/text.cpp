@@ -83,6 +83,19 @@ bool ContainsFolded(const Text& haystack, const Text& needle) {
   return false;
 }
 
+std::vector<Text> SplitFields(const Text& text, char separator) {
+  std::vector<Text> fields;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+    if (text[i] == separator) {
+      fields.push_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  if (start < text.size()) fields.push_back(text.substr(start));
+  return fields;
+}
+
 Text IntToText(int64_t value) { return std::to_string(value); }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -26,6 +27,11 @@ Text FoldLower(const Text& text);
 // Whether `needle` occurs in `haystack` at a character boundary, ASCII letters
 // folded. An empty needle matches any non-empty haystack.
 bool ContainsFolded(const Text& haystack, const Text& needle);
+
+// Splits at `separator` one character at a time, so the second byte of a
+// double-byte character is never taken for it. Each separator ends a field;
+// text after the last one is a field only when it is not empty.
+std::vector<Text> SplitFields(const Text& text, char separator);
 
 // Decimal text of a signed integer, with a minus sign when negative.
 Text IntToText(int64_t value);

@@ -23,6 +23,8 @@
 #include "app/picture_button.h"
 #include "app/skin.h"
 #include "cycle/settings_file.h"
+#include "platform/curl_http_client.h"
+#include "tests/support/loopback_http_server.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_text.h"
 #include "tests/browser/qt_test_helpers.h"
@@ -358,6 +360,36 @@ TEST_F(MainWindowTest, CloseButtonAndEscEndTheProgramEvenWhileAHandlerWaits) {
     EXPECT_TRUE(loop.QuitRequested());
     EXPECT_FALSE(window.isVisible());
   }
+}
+
+}  // namespace
+
+namespace {
+
+class RecordingShell : public platform::Shell {
+ public:
+  void ShellOpen(const platform::Text& target) override { opened.push_back(target); }
+  std::vector<platform::Text> opened;
+};
+
+TEST_F(MainWindowTest, NoticeReadAtStartUpOpensItsPageAndOffersTheNewerVersionInARealBox) {
+  test_support::LoopbackHttpServer server(test_support::LoopbackHttpServer::Response(
+      "200 OK", "x|http://127.0.0.1:9/notice|http://127.0.0.1:9/download|2.1"));
+  WriteBytes(SettingsPath(), CompleteSettings());
+  platform::CurlHttpClient http;
+  RecordingShell shell;
+  MessageBoxAnswerer answerer(QStringLiteral("是"));
+  app::MainWindow window(loop_, {SettingsPath(), HtmlViewer::Storage::kOffTheRecord,
+                                 server.Url(app::kNoticePath), &http, &shell});
+  window.show();
+  EXPECT_EQ(server.Requests().size(), 1u) << "the notice is read during start-up";
+  ASSERT_TRUE(WaitFor([&] { return !answerer.Seen().isEmpty(); }, 15000));
+  EXPECT_EQ(answerer.Seen()[0].title, QStringLiteral("更新提示："));
+  EXPECT_EQ(answerer.Seen()[0].text, QStringLiteral("发现新版本，是否下载更新？"));
+  ASSERT_TRUE(WaitFor([&] { return shell.opened.size() == 2; }, 5000));
+  EXPECT_EQ(shell.opened, (std::vector<platform::Text>{"http://127.0.0.1:9/notice",
+                                                        "http://127.0.0.1:9/download"}));
+  EXPECT_EQ(window.NoticeTimer().Period(), 0);
 }
 
 }  // namespace
