@@ -32,15 +32,14 @@
   }
 
   function encode(value) {
+    if (value === undefined || value === null) return { t: 'e' };
     switch (typeof value) {
-      case 'undefined': return { t: 'e' };
       case 'boolean': return { t: 'b', v: value };
       case 'number': return { t: 'n', v: value };
       case 'string': return { t: 's', v: value };
       case 'bigint': return { t: 's', v: value.toString() };
       case 'symbol': return { t: 'e' };
-      default:
-        if (value === null) return { t: 'e' };
+      default:  // objects, functions, and document.all, whose typeof is 'undefined'
         return { t: 'o', v: hold(value), d: token };
     }
   }
@@ -57,27 +56,138 @@
     }
   }
 
-  // Collections of the older model whose Chromium counterparts lack a member.
-  function framesOf(document) {
-    const view = document.defaultView;
+  // A collection in the shape of the older model: length, item(i), tags(name).
+  function collectionOf(list, tagsOf) {
     return {
-      get length() { return view ? view.frames.length : 0; },
-      item(index) { return view ? view.frames[index] : undefined; },
+      get length() { return list().length; },
+      item(index) { return index === undefined ? list()[0] : list()[index]; },
+      tags(name) { return tagsOf(String(name)); },
     };
   }
 
-  // Members Chromium lacks, each the least its callers expect. Consulted when
-  // the object has no member of that name.
-  const supplied = {
-    parentwindow(target) {
-      if (target instanceof Document) return { found: true, value: target.defaultView };
-      return { found: false };
-    },
-    frames(target) {
-      if (target instanceof Document) return { found: true, value: framesOf(target) };
-      return { found: false };
-    },
-  };
+  // Bare six-digit colours, as the older model took them, get their "#".
+  function withColourMarks(text) {
+    return text.replace(/(^|[\s,(])([0-9a-fA-F]{6})(?=$|[\s,)])/g, '$1#$2');
+  }
+
+  function runInPageWorld(view, code) {
+    // A script element runs in the page's own world, so what it defines is what
+    // the page's scripts call.
+    const doc = view.document;
+    const script = doc.createElement('script');
+    script.textContent = String(code);
+    (doc.head || doc.documentElement).appendChild(script);
+    script.remove();
+  }
+
+  function textRangeOf(view) {
+    const selection = view.getSelection();
+    if (!selection || selection.rangeCount === 0) return null;
+    const range = selection.getRangeAt(0);
+    return {
+      get htmlText() {
+        const holder = view.document.createElement('div');
+        holder.appendChild(range.cloneContents());
+        return holder.innerHTML;
+      },
+      get text() { return selection.toString(); },
+      pasteHTML(html) {
+        range.deleteContents();
+        range.insertNode(range.createContextualFragment(String(html)));
+      },
+    };
+  }
+
+  // A pop-up drawn as a box above the page.
+  function popupOf(view) {
+    const doc = view.document;
+    const box = doc.createElement('div');
+    box.style.cssText = 'position:fixed;display:none;z-index:2147483647;overflow:hidden;' +
+                        'box-sizing:border-box;margin:0;';
+    doc.documentElement.appendChild(box);
+    return {
+      document: { body: box },
+      show(x, y, width, height, anchor) {
+        let left = Number(x) || 0;
+        let top = Number(y) || 0;
+        if (anchor && anchor.getBoundingClientRect) {
+          const place = anchor.getBoundingClientRect();
+          left += place.left;
+          top += place.top;
+        }
+        box.style.left = left + 'px';
+        box.style.top = top + 'px';
+        box.style.width = (Number(width) || 0) + 'px';
+        box.style.height = (Number(height) || 0) + 'px';
+        box.style.display = 'block';
+      },
+      hide() { box.style.display = 'none'; },
+      get isOpen() { return box.style.display !== 'none'; },
+    };
+  }
+
+  // Frames have script worlds of their own, so their objects fail instanceof
+  // against ours: kinds are told by shape instead.
+  const isDocument = (o) => o.nodeType === 9;
+  const isElement = (o) => o.nodeType === 1;
+  const isWindow = (o) => o.window === o;
+  const isStyle = (o) => typeof o.getPropertyValue === 'function' && 'cssText' in o;
+  const isAllCollection = (o) => Object.prototype.toString.call(o) === '[object HTMLAllCollection]';
+
+  // Members of the older model that Chromium lacks, each the least its callers
+  // expect. They come before the object's own members, since a page element
+  // named like one (window.id, document.frames) must not stand in for it.
+  function supplied(target, name) {
+    const found = (value) => ({ found: true, value: value });
+    if (isDocument(target)) {
+      switch (name) {
+        case 'parentwindow': return found(target.defaultView);
+        case 'frames': {
+          const view = target.defaultView;
+          return found(collectionOf(() => (view ? view.frames : []), () => []));
+        }
+        case 'selection': {
+          const view = target.defaultView;
+          return found({ createRange() { return view ? textRangeOf(view) : null; } });
+        }
+      }
+    } else if (isWindow(target)) {
+      switch (name) {
+        case 'id': return found(target.frameElement ? target.frameElement.id : '');
+        case 'execscript':
+          return found(function (code, language) {
+            const kind = language === undefined ? 'jscript' : String(language).toLowerCase();
+            if (kind !== 'jscript' && kind !== 'javascript') throw new Error('no engine for ' + kind);
+            runInPageWorld(target, code);
+          });
+        case 'navigate':
+          return found(function (address) { target.location.href = String(address); });
+        case 'createpopup': return found(function () { return popupOf(target); });
+      }
+    } else if (isElement(target)) {
+      switch (name) {
+        case 'all':
+          return found(collectionOf(() => target.getElementsByTagName('*'),
+                                    (tag) => target.getElementsByTagName(tag)));
+        case 'fireevent':
+          return found(function (eventName) {
+            const type = String(eventName).replace(/^on/i, '').toLowerCase();
+            const event = /^(click|dblclick|mouse|contextmenu)/.test(type)
+                ? new MouseEvent(type, { bubbles: true, cancelable: true, view: window })
+                : new Event(type, { bubbles: true, cancelable: true });
+            target.dispatchEvent(event);
+            return true;
+          });
+      }
+    } else if (isAllCollection(target)) {
+      if (name === 'tags') {
+        return found(function (tag) {
+          return target.length ? target[0].ownerDocument.getElementsByTagName(String(tag)) : null;
+        });
+      }
+    }
+    return { found: false };
+  }
 
   // Names bind without regard to letter case: an exact match first, then the
   // first member along the prototype chain whose name folds to the same.
@@ -101,15 +211,16 @@
     return null;
   }
 
-  function read(target, name, args) {
+  function member(target, name) {
+    const shim = supplied(target, name.toLowerCase());
+    if (shim.found) return { holder: target, value: shim.value };
     const key = findName(target, name);
-    if (key === null) {
-      const shim = supplied[name.toLowerCase()];
-      const result = shim ? shim(target) : { found: false };
-      if (!result.found) throw new Error('no member ' + name);
-      return result.value;
-    }
-    const value = target[key];
+    if (key === null) throw new Error('no member ' + name);
+    return { holder: target, value: target[key], key: key };
+  }
+
+  function read(target, name, args) {
+    const { value, key } = member(target, name);
     if (typeof value === 'function') {
       // `item` with no argument gives the first element, as the older model did.
       if (args.length === 0 && key === 'item' && 'length' in target) return target[0];
@@ -126,6 +237,9 @@
 
   function write(target, name, value) {
     const key = findName(target, name);
+    if (typeof value === 'string' && isStyle(target)) {
+      value = withColourMarks(value);
+    }
     target[key === null ? name : key] = value;
   }
 
