@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
+#include "pageauto/option_groups.h"
 #include "pageauto/page_automation.h"
 #include "platform/qt/chromium_setup.h"
 #include "platform/qt/html_viewer.h"
@@ -31,7 +33,7 @@ bool WaitFor(const std::function<bool()>& done, int timeout_ms) {
 }
 
 // N inputs: mostly text boxes, a button every tenth, the target button last.
-QString GeneratedPage(int inputs) {
+QString InputsPage(int inputs) {
   QString html = QStringLiteral(
       "<!DOCTYPE html><meta charset='utf-8'><title>0</title><body>"
       "<script>var presses = 0;</script>");
@@ -42,6 +44,24 @@ QString GeneratedPage(int inputs) {
   html += QStringLiteral(
       "<input type='button' value='开始采集' onclick='document.title = ++presses'></body>");
   return html;
+}
+
+// N select lists, the one named "target" last.
+QString SelectsPage(int selects) {
+  QString html = QStringLiteral("<!DOCTYPE html><meta charset='utf-8'><body>");
+  for (int i = 0; i < selects - 1; ++i) {
+    html += QStringLiteral("<select name='list%1'><option>a</option></select>").arg(i);
+  }
+  return html + QStringLiteral("<select name='Target'><option>t</option></select></body>");
+}
+
+// N empty frames of the page's own origin, the one named "target" last.
+QString FramesPage(int frames) {
+  QString html = QStringLiteral("<!DOCTYPE html><meta charset='utf-8'><body>");
+  for (int i = 0; i < frames - 1; ++i) {
+    html += QStringLiteral("<iframe name='frame%1' width='2' height='2'></iframe>").arg(i);
+  }
+  return html + QStringLiteral("<iframe name='Target' width='2' height='2'></iframe></body>");
 }
 
 // BENCH_SIZES="10 100" narrows the run while tuning.
@@ -65,77 +85,126 @@ double Milliseconds(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
 }
 
+class Bench {
+ public:
+  Bench() {
+    viewer_.resize(800, 600);
+    viewer_.show();
+  }
+
+  bool Load(const QString& html) {
+    bool loaded = false;
+    QWebEnginePage* page = viewer_.View()->page();
+    auto connection =
+        QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool) { loaded = true; });
+    viewer_.View()->setHtml(html);
+    const bool ok = WaitFor([&] { return loaded; }, 120000);
+    QObject::disconnect(connection);
+    return ok && automation_.AttachDocument(std::nullopt, viewer_.Handle());
+  }
+
+  // Median milliseconds of `operation` through the bridge, which must succeed.
+  double Median(int repeats, const std::function<bool(pageauto::PageAutomation&)>& operation) {
+    std::vector<double> times;
+    for (int i = 0; i < repeats; ++i) {
+      const auto start = Clock::now();
+      const bool found = operation(automation_);
+      times.push_back(Milliseconds(Clock::now() - start));
+      if (!found) {
+        std::fprintf(stderr, "the target was not found\n");
+        std::exit(1);
+      }
+    }
+    return ::Median(times);
+  }
+
+  // Median milliseconds of one script call in the page, answer included: the floor.
+  double InPageMedian(int repeats, const QString& script) {
+    std::vector<double> times;
+    for (int i = 0; i < repeats; ++i) {
+      bool answered = false;
+      const auto start = Clock::now();
+      viewer_.View()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                            [&](const QVariant&) { answered = true; });
+      WaitFor([&] { return answered; }, 10000);
+      times.push_back(Milliseconds(Clock::now() - start));
+    }
+    return ::Median(times);
+  }
+
+  pageauto::PageAutomation& Automation() { return automation_; }
+
+ private:
+  HtmlViewer viewer_{HtmlViewer::Storage::kOffTheRecord};
+  platform::qt::QtWindowTree windows_;
+  pageauto::PageAutomation automation_{windows_};
+};
+
+int Repeats(int n) { return n >= 10000 ? 3 : n >= 1000 ? 5 : 15; }
+
+void Fail(const char* what, int n) {
+  std::fprintf(stderr, "%s page of %d did not load\n", what, n);
+  std::exit(1);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   if (std::getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
   platform::qt::PrepareChromium();
   QApplication application(argc, argv);
-  HtmlViewer viewer(HtmlViewer::Storage::kOffTheRecord);
-  viewer.resize(800, 600);
-  viewer.show();
-  platform::qt::QtWindowTree windows;
-  QWebEnginePage* page = viewer.View()->page();
+  Bench bench;
+  const std::vector<int> sizes = BenchSizes();
 
-  bool first = true;
-  for (int inputs : BenchSizes()) {
-    bool loaded = false;
-    auto connection =
-        QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool) { loaded = true; });
-    viewer.View()->setHtml(GeneratedPage(inputs));
-    if (!WaitFor([&] { return loaded; }, 60000)) {
-      std::fprintf(stderr, "page of %d inputs did not load\n", inputs);
-      return 1;
-    }
-    QObject::disconnect(connection);
-
-    pageauto::PageAutomation automation(windows);
-    if (!automation.AttachDocument(std::nullopt, viewer.Handle())) {
-      std::fprintf(stderr, "could not attach\n");
-      return 1;
-    }
-
-    if (first) {
+  for (int n : sizes) {
+    if (!bench.Load(InputsPage(n))) Fail("inputs", n);
+    if (n == sizes.front()) {
       std::vector<double> reads;
       for (int i = 0; i < 300; ++i) {
         const auto start = Clock::now();
-        automation.AttachedDocument().GetText("title");
+        bench.Automation().AttachedDocument().GetText("title");
         reads.push_back(Milliseconds(Clock::now() - start) * 1000);
       }
       std::printf("latebound_roundtrip_us=%.0f us\n", Median(reads));
-      first = false;
     }
+    std::printf("click_button_by_caption_ms_%d=%.2f ms\n", n,
+                bench.Median(Repeats(n), [](pageauto::PageAutomation& a) {
+                  return a.ClickButton("开始采集", pageauto::PageAutomation::kByText);
+                }));
+    std::printf("inpage_walk_ms_%d=%.2f ms\n", n,
+                bench.InPageMedian(Repeats(n), QStringLiteral(
+                    "(function () { var all = document.getElementsByTagName('input');"
+                    " for (var i = 0; i < all.length; i++) { var t = all[i].type.toLowerCase();"
+                    "  if ((t == 'submit' || t == 'button' || t == 'reset' || t == 'image') &&"
+                    "      all[i].value.toLowerCase().indexOf('开始采集') >= 0) {"
+                    "   all[i].click(); return true; } }"
+                    " return false; })()")));
+  }
 
-    const int repeats = inputs >= 10000 ? 3 : inputs >= 1000 ? 5 : 15;
-    std::vector<double> clicks;
-    for (int i = 0; i < repeats; ++i) {
-      const auto start = Clock::now();
-      const bool pressed = automation.ClickButton("开始采集", pageauto::PageAutomation::kByText);
-      clicks.push_back(Milliseconds(Clock::now() - start));
-      if (!pressed) {
-        std::fprintf(stderr, "the target was not pressed\n");
-        return 1;
-      }
-    }
-    std::printf("click_button_by_caption_ms_%d=%.2f ms\n", inputs, Median(clicks));
+  for (int n : sizes) {
+    if (n > 1000) continue;
+    if (!bench.Load(SelectsPage(n))) Fail("selects", n);
+    std::printf("get_select_list_by_name_ms_%d=%.2f ms\n", n,
+                bench.Median(Repeats(n), [](pageauto::PageAutomation& a) {
+                  return a.GetSelectList("target", 0).GetOptionCount() == 1;
+                }));
+    std::printf("inpage_select_walk_ms_%d=%.2f ms\n", n,
+                bench.InPageMedian(Repeats(n), QStringLiteral(
+                    "(function () { var all = document.body.getElementsByTagName('select');"
+                    " for (var i = 0; i < all.length; i++)"
+                    "  if (all[i].name.toLowerCase() == 'target') return all[i].options.length;"
+                    " return 0; })()")));
 
-    // The floor: the same search and press in one script call, answer included.
-    const QString walk = QStringLiteral(
-        "(function () { var all = document.getElementsByTagName('input');"
-        " for (var i = 0; i < all.length; i++) { var t = all[i].type.toLowerCase();"
-        "  if ((t == 'submit' || t == 'button' || t == 'reset' || t == 'image') &&"
-        "      all[i].value.toLowerCase().indexOf('开始采集') >= 0) { all[i].click(); return true; } }"
-        " return false; })()");
-    std::vector<double> floors;
-    for (int i = 0; i < repeats; ++i) {
-      bool answered = false;
-      const auto start = Clock::now();
-      page->runJavaScript(walk, QWebEngineScript::ApplicationWorld,
-                          [&](const QVariant&) { answered = true; });
-      WaitFor([&] { return answered; }, 10000);
-      floors.push_back(Milliseconds(Clock::now() - start));
-    }
-    std::printf("inpage_walk_ms_%d=%.2f ms\n", inputs, Median(floors));
+    if (!bench.Load(FramesPage(n))) Fail("frames", n);
+    std::printf("get_frame_by_name_ms_%d=%.2f ms\n", n,
+                bench.Median(Repeats(n), [](pageauto::PageAutomation& a) {
+                  return !a.GetFrame("target", 0).IsEmpty();
+                }));
+    std::printf("inpage_frame_walk_ms_%d=%.2f ms\n", n,
+                bench.InPageMedian(Repeats(n), QStringLiteral(
+                    "(function () { for (var i = 0; i < frames.length; i++)"
+                    "  if (frames[i].name.toLowerCase() == 'target') return i;"
+                    " return -1; })()")));
   }
   return 0;
 }
