@@ -2,20 +2,37 @@
 // position goes through.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "platform/com_object.h"
 
 namespace pageauto {
 
-// Reads the collection's `length` once, cut toward zero to N, then for i = 1..N
-// in order takes `item(i - 1)` (the index passed as a floating-point number)
-// and hands it to `examine` with its one-based position. Stops at the first item
-// `examine` accepts and returns it; empty when none is accepted or N <= 0.
-platform::ComObject WalkCollection(
-    const platform::ComObject& collection,
-    const std::function<bool(const platform::ComObject& item, int32_t position)>& examine);
+// The item a walk is examining: the members the walk named, by their place
+// in that list, read as texts.
+class WalkItem {
+ public:
+  virtual ~WalkItem() = default;
+  virtual platform::Text Read(std::size_t member) const = 0;
+};
+
+using Examine = std::function<bool(const WalkItem& item, int32_t position)>;
+
+// Reads the collection's `length` once, cut toward zero to N, then examines
+// the items at positions 1..N in order and gives the first one `examine`
+// accepts (a new reference taken with `item(position - 1)`, the index passed
+// as a floating-point number); empty when none is accepted or N <= 0.
+//
+// Where the page can, the named members of all items come in one call into
+// the page and only the chosen item is fetched; elsewhere each item is fetched
+// and its members read as the examination asks for them. The choice is the
+// same either way.
+platform::ComObject WalkCollection(const platform::ComObject& collection,
+                                   const std::vector<platform::Text>& members,
+                                   const Examine& examine);
 
 // The collection's length read as a number and cut toward zero.
 int32_t CollectionLength(const platform::ComObject& collection);

@@ -54,6 +54,20 @@ Variant ComObject::Call(const Text& name, const Arguments& arguments) const {
   return host->Invoke(ref_->id, name, InvokeKind::kCall, arguments).value;
 }
 
+std::optional<std::vector<std::vector<Text>>> ComObject::ReadEach(
+    const std::vector<Text>& names) const {
+  if (!ref_) return std::nullopt;
+  auto host = ref_->host.lock();
+  if (!host) return std::nullopt;
+  return host->ReadEach(ref_->id, names);
+}
+
+bool ComObject::CanReadEach() const {
+  if (!ref_) return false;
+  auto host = ref_->host.lock();
+  return host && host->CanReadEach();
+}
+
 Variant::Variant(ComObject value) {
   if (!value.IsEmpty()) value_ = std::make_shared<ComObject>(std::move(value));
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -78,6 +79,13 @@ class ComObject {
     return Call(name, arguments).ToObject();
   }
 
+  // For a collection: the named members of every item, read as texts in one
+  // go where the host can (empty texts for what an item lacks). Nothing when
+  // the host reads item by item only, or the read failed.
+  std::optional<std::vector<std::vector<Text>>> ReadEach(const std::vector<Text>& names) const;
+  // Whether ReadEach can answer at all for this object's host.
+  bool CanReadEach() const;
+
   ObjectHost* Host() const;
   Id ObjectId() const;
 
@@ -102,6 +110,12 @@ class ObjectHost : public std::enable_shared_from_this<ObjectHost> {
                               const Arguments& arguments) = 0;
   // The last reference to `id` went away.
   virtual void Release(ComObject::Id id) = 0;
+  // Reading every item of a collection in one go; hosts that cannot say so.
+  virtual bool CanReadEach() const { return false; }
+  virtual std::optional<std::vector<std::vector<Text>>> ReadEach(
+      ComObject::Id /*collection*/, const std::vector<Text>& /*names*/) {
+    return std::nullopt;
+  }
 };
 
 }  // namespace platform

@@ -263,6 +263,39 @@
         return { ok: false };
       }
     },
+    // The named members of every item of a collection, as texts, in one call:
+    // a walk then costs two trips into the page instead of two or three an item.
+    readEach(objectToken, id, names) {
+      try {
+        if (objectToken !== token) return { ok: false };
+        const entry = byId.get(id);
+        if (!entry) return { ok: false };
+        const items = entry.object;
+        const length = Math.trunc(Number(read(items, 'length', [])));
+        const count = Number.isFinite(length) ? Math.max(0, Math.min(length, 0x7fffffff)) : 0;
+        const rows = [];
+        for (let i = 0; i < count; i++) {
+          let item = null;
+          try { item = read(items, 'item', [i]); } catch (error) { item = null; }
+          rows.push(names.map((name) => {
+            if (item === null || item === undefined) return '';
+            try {
+              // Elements answer their own members directly; anything else goes
+              // through the binding that supplies what Chromium lacks.
+              const value = item.nodeType === 1 && name in item ? item[name] : read(item, name, []);
+              return value === null || value === undefined || typeof value === 'object' ||
+                     typeof value === 'function' ? '' : String(value);
+            } catch (error) {
+              return '';  // a member that cannot be read counts as empty
+            }
+          }));
+        }
+        // One string crosses into C++ far faster than a nested list.
+        return { ok: true, rows: JSON.stringify(rows) };
+      } catch (error) {
+        return { ok: false };
+      }
+    },
     release(objectToken, ids) {
       if (objectToken !== token) return;
       for (const id of ids) release(id);

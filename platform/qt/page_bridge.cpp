@@ -173,6 +173,30 @@ InvokeResult PageBridge::Invoke(ComObject::Id id, const Text& name, InvokeKind k
   return {true, DecodeValue(map.value(QStringLiteral("value")))};
 }
 
+std::optional<std::vector<std::vector<Text>>> PageBridge::ReadEach(
+    ComObject::Id id, const std::vector<Text>& names) {
+  const uint32_t generation = GenerationOf(id);
+  if (generation >= tokens_.size()) return std::nullopt;
+  QJsonArray encoded_names;
+  for (const Text& name : names) encoded_names.append(ToQString(name));
+  const QString call = QStringLiteral("readEach(") + Json(tokens_[generation]) + u',' +
+                       QString::number(LocalIdOf(id)) + u',' + Json(encoded_names) + u')';
+  const auto answer = Run(call, kCallTimeoutMs);
+  if (!answer) return std::nullopt;
+  const QVariantMap map = answer->toMap();
+  if (!map.value(QStringLiteral("ok")).toBool()) return std::nullopt;
+  std::vector<std::vector<Text>> rows;
+  const QJsonArray listed =
+      QJsonDocument::fromJson(map.value(QStringLiteral("rows")).toString().toUtf8()).array();
+  rows.reserve(static_cast<std::size_t>(listed.size()));
+  for (const QJsonValue& row : listed) {
+    std::vector<Text> texts;
+    for (const QJsonValue& value : row.toArray()) texts.push_back(FromQString(value.toString()));
+    rows.push_back(std::move(texts));
+  }
+  return rows;
+}
+
 void PageBridge::Release(ComObject::Id id) {
   const uint32_t generation = GenerationOf(id);
   if (generation >= tokens_.size()) return;

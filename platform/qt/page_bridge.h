@@ -34,6 +34,9 @@ class PageBridge : public ObjectHost {
   InvokeResult Invoke(ComObject::Id id, const Text& name, InvokeKind kind,
                       const Arguments& arguments) override;
   void Release(ComObject::Id id) override;
+  bool CanReadEach() const override { return true; }
+  std::optional<std::vector<std::vector<Text>>> ReadEach(ComObject::Id id,
+                                                         const std::vector<Text>& names) override;
 
  private:
   explicit PageBridge(QWebEnginePage* page);
