@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace pageauto {
 namespace {
@@ -10,28 +11,39 @@ namespace {
 using platform::ComObject;
 using platform::Text;
 
-// Reads a member of a fetched item only when the examination asks for it.
+// Reads a member of a fetched item only when the examination asks for it; the
+// first member may have been read already to decide candidacy.
 class FetchedItem : public WalkItem {
  public:
-  FetchedItem(const ComObject& item, const std::vector<Text>& members)
-      : item_(item), members_(members) {}
-  Text Read(std::size_t member) const override { return item_.GetText(members_.at(member)); }
+  FetchedItem(const ComObject& item, const std::vector<Text>& members, const Text* first)
+      : item_(item), members_(members), first_(first) {}
+  Text Read(std::size_t member) const override {
+    if (member == 0 && first_ != nullptr) return *first_;
+    return item_.GetText(members_.at(member));
+  }
 
  private:
   const ComObject& item_;
   const std::vector<Text>& members_;
+  const Text* first_;
 };
 
-// A row of members read in the page beforehand.
+// Members read in the page beforehand: the first for every item, the rest
+// for the candidates.
 class PrefetchedItem : public WalkItem {
  public:
-  explicit PrefetchedItem(const std::vector<Text>& row) : row_(row) {}
+  PrefetchedItem(const Text* first, const std::vector<Text>& rest) : first_(first), rest_(rest) {}
   Text Read(std::size_t member) const override {
-    return member < row_.size() ? row_[member] : Text();
+    if (first_ != nullptr) {
+      if (member == 0) return *first_;
+      --member;
+    }
+    return member < rest_.size() ? rest_[member] : Text();
   }
 
  private:
-  const std::vector<Text>& row_;
+  const Text* first_;
+  const std::vector<Text>& rest_;
 };
 
 ComObject ItemAt(const ComObject& collection, int64_t position) {
@@ -46,17 +58,39 @@ int32_t CollectionLength(const ComObject& collection) {
                                                  std::numeric_limits<int32_t>::max()));
 }
 
-ComObject WalkCollection(const ComObject& collection, const std::vector<Text>& members,
-                         const Examine& examine) {
+ComObject WalkCollection(const ComObject& collection, const Walk& walk) {
+  const bool filtered = walk.candidate && !walk.members.empty();
   if (collection.CanReadEach()) {
-    const auto rows = collection.ReadEach(members);
-    if (!rows) return {};
-    const int64_t count = std::min<int64_t>(static_cast<int64_t>(rows->size()),
-                                            std::numeric_limits<int32_t>::max());
-    for (int64_t i = 1; i <= count; ++i) {
-      if (examine(PrefetchedItem((*rows)[static_cast<std::size_t>(i - 1)]),
-                  static_cast<int32_t>(i))) {
-        return ItemAt(collection, i);
+    // Two trips into the page at most: the deciding member of every item, then
+    // the other members of the candidates.
+    std::vector<int32_t> positions;
+    std::vector<Text> firsts;
+    std::vector<Text> rest_names = walk.members;
+    if (filtered) {
+      const auto rows = collection.ReadEach({walk.members.front()}, std::nullopt);
+      if (!rows) return {};
+      for (std::size_t i = 0; i < rows->size(); ++i) {
+        const Text first = (*rows)[i].empty() ? Text() : (*rows)[i].front();
+        if (!walk.candidate(first)) continue;
+        positions.push_back(static_cast<int32_t>(std::min<std::size_t>(
+            i + 1, std::numeric_limits<int32_t>::max())));
+        firsts.push_back(first);
+      }
+      rest_names.erase(rest_names.begin());
+    }
+    std::optional<std::vector<std::vector<Text>>> rest;
+    if (!filtered || (!positions.empty() && !rest_names.empty())) {
+      rest = collection.ReadEach(rest_names, filtered ? std::optional(positions) : std::nullopt);
+      if (!rest) return {};
+    }
+    if (!filtered) {
+      for (std::size_t i = 0; i < rest->size(); ++i) positions.push_back(static_cast<int32_t>(i + 1));
+    }
+    static const std::vector<Text> kNone;
+    for (std::size_t k = 0; k < positions.size(); ++k) {
+      const std::vector<Text>& row = rest && k < rest->size() ? (*rest)[k] : kNone;
+      if (walk.examine(PrefetchedItem(filtered ? &firsts[k] : nullptr, row), positions[k])) {
+        return ItemAt(collection, positions[k]);
       }
     }
     return {};
@@ -64,7 +98,15 @@ ComObject WalkCollection(const ComObject& collection, const std::vector<Text>& m
   const int32_t count = CollectionLength(collection);
   for (int64_t i = 1; i <= count; ++i) {
     ComObject item = ItemAt(collection, i);
-    if (examine(FetchedItem(item, members), static_cast<int32_t>(i))) return item;
+    Text first;
+    if (filtered) {
+      first = item.GetText(walk.members.front());
+      if (!walk.candidate(first)) continue;
+    }
+    if (walk.examine(FetchedItem(item, walk.members, filtered ? &first : nullptr),
+                     static_cast<int32_t>(i))) {
+      return item;
+    }
   }
   return {};
 }

@@ -21,8 +21,17 @@ class WalkItem {
 
 using Examine = std::function<bool(const WalkItem& item, int32_t position)>;
 
+// What a walk reads and how it chooses. When `candidate` is set, the first
+// member is read of every item and only the items it accepts are examined (and
+// have their other members read); otherwise every item is examined.
+struct Walk {
+  std::vector<platform::Text> members;
+  std::function<bool(const platform::Text& first_member)> candidate;
+  Examine examine;
+};
+
 // Reads the collection's `length` once, cut toward zero to N, then examines
-// the items at positions 1..N in order and gives the first one `examine`
+// the items at positions 1..N in order and gives the first one `walk.examine`
 // accepts (a new reference taken with `item(position - 1)`, the index passed
 // as a floating-point number); empty when none is accepted or N <= 0.
 //
@@ -30,9 +39,7 @@ using Examine = std::function<bool(const WalkItem& item, int32_t position)>;
 // the page and only the chosen item is fetched; elsewhere each item is fetched
 // and its members read as the examination asks for them. The choice is the
 // same either way.
-platform::ComObject WalkCollection(const platform::ComObject& collection,
-                                   const std::vector<platform::Text>& members,
-                                   const Examine& examine);
+platform::ComObject WalkCollection(const platform::ComObject& collection, const Walk& walk);
 
 // The collection's length read as a number and cut toward zero.
 int32_t CollectionLength(const platform::ComObject& collection);

@@ -28,7 +28,7 @@ enum class Folding { kAsciiCase, kNone };
 ComObject LookUp(const ComObject& collection, const Text& key, int32_t mode, Folding folding) {
   if (mode == PageAutomation::kLookupByPosition) {
     const int32_t position = platform::TextToInt(key);
-    return WalkCollection(collection, {}, [&](const WalkItem&, int32_t i) { return i == position; });
+    return WalkCollection(collection, {{}, {}, [&](const WalkItem&, int32_t i) { return i == position; }});
   }
   if (mode != PageAutomation::kLookupByName && mode != PageAutomation::kLookupById) return {};
   const auto fold = [&](const Text& text) {
@@ -36,9 +36,9 @@ ComObject LookUp(const ComObject& collection, const Text& key, int32_t mode, Fol
   };
   const Text member = mode == PageAutomation::kLookupByName ? "name" : "id";
   const Text wanted = fold(key);
-  return WalkCollection(collection, {member}, [&](const WalkItem& item, int32_t) {
-    return fold(item.Read(0)) == wanted;
-  });
+  return WalkCollection(collection, {{member}, {}, [&](const WalkItem& item, int32_t) {
+                          return fold(item.Read(0)) == wanted;
+                        }});
 }
 
 constexpr int32_t kDefaultPopupBackground = 16777215;
@@ -135,20 +135,24 @@ bool PageAutomation::Click(const char* tag, const Text& text, int32_t kind,
 
   const int32_t wanted_position = kind == kByPosition ? platform::TextToInt(text) : 0;
   int32_t candidates = 0;
-  // Members read of each item: the type of inputs first, then what the kind compares.
-  std::vector<Text> members;
-  if (buttons) members.push_back("type");
-  if (kind == kByText) members.push_back(buttons ? "value" : "innerText");
-  if (kind == kByAddress) members.push_back(buttons ? "src" : "href");
+  // Inputs are candidates by their type, read of every input; what the kind
+  // compares is read of the candidates only.
+  Walk walk;
+  if (buttons) {
+    walk.members.push_back("type");
+    walk.candidate = [kind](const Text& type) {
+      const Text folded = platform::FoldLower(type);
+      return kind == kByAddress ? folded == "image" : IsButtonLike(folded);
+    };
+  }
+  if (kind == kByText) walk.members.push_back(buttons ? "value" : "innerText");
+  if (kind == kByAddress) walk.members.push_back(buttons ? "src" : "href");
   const std::size_t compared = buttons ? 1 : 0;
-  const ComObject chosen = WalkCollection(collection, members, [&](const WalkItem& item, int32_t i) {
-    if (buttons) {
-      const Text type = platform::FoldLower(item.Read(0));
-      if (kind == kByAddress ? type != "image" : !IsButtonLike(type)) return false;
-    }
+  walk.examine = [&](const WalkItem& item, int32_t i) {
     if (kind == kByPosition) return wanted_position == (buttons ? ++candidates : i);
     return Matches(item.Read(compared), text, exact);
-  });
+  };
+  const ComObject chosen = WalkCollection(collection, walk);
   if (chosen.IsEmpty()) return false;
   chosen.Call("click");
   return true;

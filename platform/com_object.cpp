@@ -55,11 +55,11 @@ Variant ComObject::Call(const Text& name, const Arguments& arguments) const {
 }
 
 std::optional<std::vector<std::vector<Text>>> ComObject::ReadEach(
-    const std::vector<Text>& names) const {
+    const std::vector<Text>& names, const std::optional<std::vector<int32_t>>& positions) const {
   if (!ref_) return std::nullopt;
   auto host = ref_->host.lock();
   if (!host) return std::nullopt;
-  return host->ReadEach(ref_->id, names);
+  return host->ReadEach(ref_->id, names, positions);
 }
 
 bool ComObject::CanReadEach() const {

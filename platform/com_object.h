@@ -79,10 +79,13 @@ class ComObject {
     return Call(name, arguments).ToObject();
   }
 
-  // For a collection: the named members of every item, read as texts in one
-  // go where the host can (empty texts for what an item lacks). Nothing when
-  // the host reads item by item only, or the read failed.
-  std::optional<std::vector<std::vector<Text>>> ReadEach(const std::vector<Text>& names) const;
+  // For a collection: the named members of every item (or of the items at the
+  // given one-based positions), read as texts in one go where the host can
+  // (empty texts for what an item lacks). Nothing when the host reads item by
+  // item only, or the read failed.
+  std::optional<std::vector<std::vector<Text>>> ReadEach(
+      const std::vector<Text>& names,
+      const std::optional<std::vector<int32_t>>& positions = std::nullopt) const;
   // Whether ReadEach can answer at all for this object's host.
   bool CanReadEach() const;
 
@@ -113,7 +116,8 @@ class ObjectHost : public std::enable_shared_from_this<ObjectHost> {
   // Reading every item of a collection in one go; hosts that cannot say so.
   virtual bool CanReadEach() const { return false; }
   virtual std::optional<std::vector<std::vector<Text>>> ReadEach(
-      ComObject::Id /*collection*/, const std::vector<Text>& /*names*/) {
+      ComObject::Id /*collection*/, const std::vector<Text>& /*names*/,
+      const std::optional<std::vector<int32_t>>& /*positions*/) {
     return std::nullopt;
   }
 };

@@ -265,7 +265,7 @@
     },
     // The named members of every item of a collection, as texts, in one call:
     // a walk then costs two trips into the page instead of two or three an item.
-    readEach(objectToken, id, names) {
+    readEach(objectToken, id, names, positions) {
       try {
         if (objectToken !== token) return { ok: false };
         const entry = byId.get(id);
@@ -273,10 +273,15 @@
         const items = entry.object;
         const length = Math.trunc(Number(read(items, 'length', [])));
         const count = Number.isFinite(length) ? Math.max(0, Math.min(length, 0x7fffffff)) : 0;
+        const itemAt = typeof items.item === 'function' ? (i) => items.item(i)
+                                                        : (i) => read(items, 'item', [i]);
         const rows = [];
-        for (let i = 0; i < count; i++) {
+        const wanted = positions === null ? null : positions.filter((p) => p >= 1 && p <= count);
+        const total = wanted === null ? count : wanted.length;
+        for (let k = 0; k < total; k++) {
+          const i = wanted === null ? k : wanted[k] - 1;
           let item = null;
-          try { item = read(items, 'item', [i]); } catch (error) { item = null; }
+          try { item = itemAt(i); } catch (error) { item = null; }
           rows.push(names.map((name) => {
             if (item === null || item === undefined) return '';
             try {

@@ -174,13 +174,21 @@ InvokeResult PageBridge::Invoke(ComObject::Id id, const Text& name, InvokeKind k
 }
 
 std::optional<std::vector<std::vector<Text>>> PageBridge::ReadEach(
-    ComObject::Id id, const std::vector<Text>& names) {
+    ComObject::Id id, const std::vector<Text>& names,
+    const std::optional<std::vector<int32_t>>& positions) {
   const uint32_t generation = GenerationOf(id);
   if (generation >= tokens_.size()) return std::nullopt;
   QJsonArray encoded_names;
   for (const Text& name : names) encoded_names.append(ToQString(name));
+  QJsonValue encoded_positions;  // null: every item
+  if (positions) {
+    QJsonArray list;
+    for (int32_t position : *positions) list.append(position);
+    encoded_positions = list;
+  }
   const QString call = QStringLiteral("readEach(") + Json(tokens_[generation]) + u',' +
-                       QString::number(LocalIdOf(id)) + u',' + Json(encoded_names) + u')';
+                       QString::number(LocalIdOf(id)) + u',' + Json(encoded_names) + u',' +
+                       Json(encoded_positions) + u')';
   const auto answer = Run(call, kCallTimeoutMs);
   if (!answer) return std::nullopt;
   const QVariantMap map = answer->toMap();

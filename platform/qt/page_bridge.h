@@ -34,9 +34,13 @@ class PageBridge : public ObjectHost {
   InvokeResult Invoke(ComObject::Id id, const Text& name, InvokeKind kind,
                       const Arguments& arguments) override;
   void Release(ComObject::Id id) override;
-  bool CanReadEach() const override { return true; }
-  std::optional<std::vector<std::vector<Text>>> ReadEach(ComObject::Id id,
-                                                         const std::vector<Text>& names) override;
+  bool CanReadEach() const override { return read_each_; }
+  // Walks then fetch item by item, as on hosts without ReadEach; for comparing
+  // the two paths.
+  void SetReadEach(bool enabled) { read_each_ = enabled; }
+  std::optional<std::vector<std::vector<Text>>> ReadEach(
+      ComObject::Id id, const std::vector<Text>& names,
+      const std::optional<std::vector<int32_t>>& positions) override;
 
  private:
   explicit PageBridge(QWebEnginePage* page);
@@ -51,6 +55,7 @@ class PageBridge : public ObjectHost {
 
   QPointer<QWebEnginePage> page_;
   bool renderer_alive_ = true;
+  bool read_each_ = true;
   std::vector<QString> tokens_;              // document generation -> its bridge token
   std::map<QString, uint32_t> generations_;  // token -> document generation
   std::map<uint32_t, std::vector<uint32_t>> pending_releases_;  // generation -> ids

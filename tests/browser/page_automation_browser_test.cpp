@@ -1,10 +1,12 @@
 // PageAutomation on real Chromium through the browser box: attachment by
 // window handle, lookups and presses checked in the page itself.
+#include "pageauto/option_groups.h"
 #include "pageauto/page_automation.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -14,6 +16,7 @@
 #include <QWebEngineView>
 
 #include "platform/qt/html_viewer.h"
+#include "platform/qt/page_bridge.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_window_tree.h"
 #include "tests/browser/qt_test_helpers.h"
@@ -249,6 +252,53 @@ TEST_F(SharedTestPageTest, PressesTheElementTheRulesChooseOnRealPages) {
         c.link ? automation.ClickLink(c.text, c.kind) : automation.ClickButton(c.text, c.kind);
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(automation.GetPageContent("title"), c.result ? platform::Text(c.pressed) : before);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Walks read everything they need in one call into the page where they can;
+// item by item they must choose exactly the same elements.
+TEST_F(PageAutomationBrowserTest, WalksInOneCallChooseWhatItemByItemWalksChoose) {
+  Load("generated.html");
+  // Presses write the pressed element's id into the title; lists name themselves
+  // in their one option.
+  auto press = [](bool link, platform::Text text, int32_t kind, std::optional<bool> exact = {}) {
+    return [=](PageAutomation& automation) {
+      automation.AttachedDocument().Put("title", "");
+      const bool pressed = link ? automation.ClickLink(text, kind, exact)
+                                : automation.ClickButton(text, kind, exact);
+      return pressed ? automation.GetPageContent("title") : platform::Text("nothing");
+    };
+  };
+  const std::vector<std::pair<std::string, std::function<platform::Text(PageAutomation&)>>> lookups = {
+      {"ButtonByPosition", press(false, "37", 2)},
+      {"ButtonByCaption", press(false, "开始采集 1", 3)},
+      {"ButtonByExactCaption", press(false, "v9", 3, true)},
+      {"ButtonByCaptionNowhere", press(false, "无此按钮", 3)},
+      {"ImageBySource", press(false, "img7", 4)},
+      {"LinkByText", press(true, "链接2", 3)},
+      {"LinkByEmptyText", press(true, "", 3)},
+      {"LinkByAddress", press(true, "#link12", 4)},
+      {"LinkByPosition", press(true, "250", 2)},
+      {"SelectByName", [](PageAutomation& a) { return a.GetSelectList("LIST2", 0).GetOptionText(1); }},
+      {"SelectByPosition", [](PageAutomation& a) { return a.GetSelectList("7", 2).GetOptionText(1); }},
+      {"FormByName", [](PageAutomation& a) { return a.GetForm("Form2", 0).GetText("id"); }},
+      {"FormByPosition", [](PageAutomation& a) { return a.GetForm("4", 2).GetText("id"); }},
+  };
+  auto& bridge = *viewer_.Bridge();
+  PageAutomation automation = Attached();
+  for (const auto& [name, lookup] : lookups) {
+    SCOPED_TRACE(name);
+    bridge.SetReadEach(true);
+    const platform::Text in_one_call = lookup(automation);
+    bridge.SetReadEach(false);
+    const platform::Text item_by_item = lookup(automation);
+    bridge.SetReadEach(true);
+    EXPECT_FALSE(in_one_call.empty());
+    EXPECT_EQ(in_one_call, item_by_item);
   }
 }
 
