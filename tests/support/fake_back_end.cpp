@@ -3,7 +3,7 @@
 namespace test_support {
 
 void Timeline::Record(const std::string& what) {
-  const int64_t ms = loop_.Now();
+  const int64_t ms = loop_.Now() - origin_ms_;
   std::string stamp = std::to_string(ms / 1000);
   if (ms % 1000 != 0) stamp += "." + std::to_string(ms % 1000);
   lines_.push_back(stamp + " " + what);

@@ -20,7 +20,8 @@ namespace test_support {
 // "<seconds> <what>" lines, in the order things happened.
 class Timeline {
  public:
-  explicit Timeline(const SimulatedEventLoop& loop) : loop_(loop) {}
+  // Times are counted from the loop's time when the timeline starts.
+  explicit Timeline(const SimulatedEventLoop& loop) : loop_(loop), origin_ms_(loop.Now()) {}
   void Record(const std::string& what);
   // The lines whose event starts with one of `prefixes`.
   std::vector<std::string> Only(const std::vector<std::string>& prefixes) const;
@@ -28,6 +29,7 @@ class Timeline {
 
  private:
   const SimulatedEventLoop& loop_;
+  int64_t origin_ms_;
   std::vector<std::string> lines_;
 };
 

@@ -44,7 +44,7 @@ class SimulatedTimer : public platform::Timer {
   std::shared_ptr<SimulatedEventLoop::Event> event_;
 };
 
-SimulatedEventLoop::SimulatedEventLoop() = default;
+SimulatedEventLoop::SimulatedEventLoop(int64_t start_ms) : now_ms_(start_ms) {}
 SimulatedEventLoop::~SimulatedEventLoop() = default;
 
 std::unique_ptr<platform::Timer> SimulatedEventLoop::CreateTimer(std::function<void()> on_fire) {

@@ -26,7 +26,9 @@ class SimulatedEventLoop : public platform::EventLoop {
     int64_t shown_at_ms;
   };
 
-  SimulatedEventLoop();
+  // The clock starts at `start_ms`, so schedules can be run across the points
+  // where a 32-bit millisecond count would wrap.
+  explicit SimulatedEventLoop(int64_t start_ms = 0);
   ~SimulatedEventLoop() override;
 
   int64_t Now() const { return now_ms_; }

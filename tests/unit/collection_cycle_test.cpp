@@ -31,7 +31,7 @@ constexpr const char* kHome = "http://site/home";
 
 class CollectionCycleTest : public ::testing::Test {
  protected:
-  CollectionCycleTest() {
+  explicit CollectionCycleTest(int64_t start_ms = 0) : loop_(start_ms) {
     browser_.AddPage(kLogin);
     collect_ = &browser_.AddPage(kCollect);
     // Only the button-like inputs whose caption holds the text may be pressed.
@@ -50,12 +50,13 @@ class CollectionCycleTest : public ::testing::Test {
 
   // Presses of the operator at given virtual seconds.
   void At(double seconds, std::function<void(CollectionCycle&)> press) {
-    loop_.At(static_cast<int64_t>(seconds * 1000), [this, press] { press(cycle_); });
+    loop_.At(start_ms_ + static_cast<int64_t>(seconds * 1000), [this, press] { press(cycle_); });
   }
-  void RunUntilSecond(int64_t seconds) { loop_.RunUntil(seconds * 1000); }
+  void RunUntilSecond(int64_t seconds) { loop_.RunUntil(start_ms_ + seconds * 1000); }
   Lines Schedule() const { return timeline_.Only({"load", "press", "panel", "countdown", "interval", "page"}); }
 
   SimulatedEventLoop loop_;
+  int64_t start_ms_ = loop_.Now();
   Timeline timeline_{loop_};
   FakeWindowTree windows_;
   FakeBrowserBox browser_{windows_, timeline_};
@@ -268,6 +269,27 @@ TEST_F(CollectionCycleTest, TenThousandCyclesLeaveNoPageObjectHeldAndTheTimersAs
   EXPECT_EQ(countdown_.Period(), 0);
   EXPECT_EQ(interval_.Period(), 120000);
   EXPECT_EQ(view_.Label(), "采集完成，等待下一轮采集。");
+}
+
+// An unattended tool passes the point where a 32-bit millisecond count wraps
+// (49.7 days of uptime); the schedule must not notice.
+class CycleAcrossTickWrapTest : public CollectionCycleTest {
+ protected:
+  CycleAcrossTickWrapTest() : CollectionCycleTest((int64_t{1} << 32) - 30000) {}
+};
+
+TEST_F(CycleAcrossTickWrapTest, ScheduleRunsOnUnchangedAcrossTheWrap) {
+  settings_.interval_minutes = "2";
+  At(0, &CollectionCycle::StartCollecting);
+  RunUntilSecond(600);
+  EXPECT_EQ(timeline_.Only({"load http://site/collect", "press"}),
+            (Lines{"0 load http://site/collect", "5 press start", "65 press stop", "70 press plain",
+                   "90 press submit", "230 load http://site/collect", "235 press start",
+                   "295 press stop", "300 press plain", "320 press submit",
+                   "350 load http://site/collect", "355 press start", "415 press stop",
+                   "420 press plain", "440 press submit", "470 load http://site/collect",
+                   "475 press start", "535 press stop", "540 press plain", "560 press submit",
+                   "590 load http://site/collect", "595 press start"}));
 }
 
 struct MinutesCase {
