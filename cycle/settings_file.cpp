@@ -107,7 +107,8 @@ Text FormatSettings(const Settings& settings) {
          settings.round_minutes + separator + settings.interval_minutes;
 }
 
-SaveOutcome WriteSettingsFile(const std::string& path, const Settings& settings) {
+SaveOutcome WriteSettingsFile(const std::string& path, const Settings& settings,
+                              const std::function<void()>& before_rename) {
   mode_t mode = 0666;
   struct stat existing {};
   if (stat(path.c_str(), &existing) == 0) {
@@ -131,6 +132,7 @@ SaveOutcome WriteSettingsFile(const std::string& path, const Settings& settings)
     ok = false;
     error = errno;
   }
+  if (ok && before_rename) before_rename();
   if (ok && rename(temp_path.c_str(), path.c_str()) != 0) {
     ok = false;
     error = errno;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "cycle/settings.h"
@@ -45,6 +46,9 @@ struct SaveOutcome {
 // Writes a temporary file beside `path`, flushes it and renames it over `path`,
 // so that a failure part-way never leaves a cut or empty file. A file marked
 // read-only is left as it is.
-SaveOutcome WriteSettingsFile(const std::string& path, const Settings& settings);
+// `before_rename` runs once the new bytes are safely on disk and before they
+// replace the file: the one moment a failure could matter.
+SaveOutcome WriteSettingsFile(const std::string& path, const Settings& settings,
+                              const std::function<void()>& before_rename = {});
 
 }  // namespace cycle

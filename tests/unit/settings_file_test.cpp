@@ -323,3 +323,25 @@ INSTANTIATE_TEST_SUITE_P(
     RowName<RefusedCase>);
 
 }  // namespace
+
+namespace {
+
+// A save cut short at its last step, by a crash or a power cut, must leave the
+// old file whole; the new one appears whole or not at all.
+TEST_F(SettingsFileTest, SaveCutShortBeforeTheRenameLeavesTheOldFileWhole) {
+  const std::string old_bytes = "http://old/login\r\nc\r\nh\r\nm\r\n1\r\n10";
+  WriteBytes(path_, old_bytes);
+  const Settings replacement{"http://new/login", "c2", "h2", "m2", "5", "30"};
+
+  const int code = ExitCodeInChild([&] {
+    WriteSettingsFile(path_, replacement, [] { _exit(7); });
+    return 0;
+  });
+  ASSERT_EQ(code, 7) << "the save did not reach the moment before the rename";
+  EXPECT_EQ(ReadBytes(path_), old_bytes);
+
+  ASSERT_TRUE(WriteSettingsFile(path_, replacement).saved);
+  EXPECT_EQ(LoadSettings(path_), replacement);
+}
+
+}  // namespace
