@@ -1,5 +1,7 @@
 #include "platform/qt/page_bridge.h"
 
+#include <csignal>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,6 +22,9 @@ namespace {
 
 constexpr quint32 kWorld = QWebEngineScript::ApplicationWorld;
 constexpr std::size_t kReleaseBatch = 256;
+// Calls in a row that a live renderer leaves unanswered (each after the full
+// bound) before it counts as hung.
+constexpr int kUnansweredCallsOfAHungRenderer = 5;
 
 const QString& BridgeSource() {
   static const QString source = [] {
@@ -89,8 +94,17 @@ std::optional<QVariant> PageBridge::RunOnce(const QString& script, int timeout_m
                      timeout_ms) ||
       !answer->arrived) {
     qCDebug(lcBridge) << "no answer in time:" << script.left(200);
+    if (renderer_alive_ && page_ && ++unanswered_calls_ >= kUnansweredCallsOfAHungRenderer) {
+      // A renderer stuck in a script loop keeps every later page of the same
+      // site too, so the unattended cycle could never recover. End it: the
+      // next load starts a fresh one.
+      const qint64 pid = page_->renderProcessPid();
+      if (pid > 0) ::kill(static_cast<pid_t>(pid), SIGKILL);
+      unanswered_calls_ = 0;
+    }
     return std::nullopt;
   }
+  unanswered_calls_ = 0;
   return answer->value;
 }
 

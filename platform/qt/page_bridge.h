@@ -56,6 +56,7 @@ class PageBridge : public ObjectHost {
   QPointer<QWebEnginePage> page_;
   bool renderer_alive_ = true;
   bool read_each_ = true;
+  int unanswered_calls_ = 0;
   std::vector<QString> tokens_;              // document generation -> its bridge token
   std::map<QString, uint32_t> generations_;  // token -> document generation
   std::map<uint32_t, std::vector<uint32_t>> pending_releases_;  // generation -> ids
