@@ -36,12 +36,9 @@ class PageAutomationBrowserTest : public ::testing::Test {
 
   void Load(const char* fixture) {
     QWebEngineView* view = viewer_.View();
-    bool finished = false;
-    auto connection = QObject::connect(view, &QWebEngineView::loadFinished,
-                                       [&](bool) { finished = true; });
-    view->setUrl(QUrl::fromLocalFile(QStringLiteral(TEST_FIXTURES_DIR "/") + fixture));
-    ASSERT_TRUE(WaitFor([&] { return finished; }, 20000));
-    QObject::disconnect(connection);
+    ASSERT_TRUE(browser_tests::LoadAndWait(view, [&] {
+      view->setUrl(QUrl::fromLocalFile(QStringLiteral(TEST_FIXTURES_DIR "/") + fixture));
+    }));
   }
 
   PageAutomation Attached() {
@@ -199,12 +196,9 @@ class SharedTestPageTest : public PageAutomationBrowserTest {
  protected:
   void LoadShared(const char* page) {
     QWebEngineView* view = viewer_.View();
-    bool finished = false;
-    auto connection = QObject::connect(view, &QWebEngineView::loadFinished,
-                                       [&](bool) { finished = true; });
-    view->setUrl(QUrl::fromLocalFile(QStringLiteral(SHARED_TESTPAGES_DIR "/") + page));
-    ASSERT_TRUE(WaitFor([&] { return finished; }, 20000));
-    QObject::disconnect(connection);
+    ASSERT_TRUE(browser_tests::LoadAndWait(view, [&] {
+      view->setUrl(QUrl::fromLocalFile(QStringLiteral(SHARED_TESTPAGES_DIR "/") + page));
+    }));
     bool installed = false;
     view->page()->runJavaScript(
         QStringLiteral("document.addEventListener('click', function (e) {"

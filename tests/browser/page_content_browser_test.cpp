@@ -34,12 +34,7 @@ class PageContentBrowserTest : public ::testing::Test {
 
   void Load(const QString& url) {
     QWebEngineView* view = viewer_.View();
-    bool finished = false;
-    auto connection = QObject::connect(view, &QWebEngineView::loadFinished,
-                                       [&](bool) { finished = true; });
-    view->setUrl(QUrl(url));
-    ASSERT_TRUE(WaitFor([&] { return finished; }, 20000));
-    QObject::disconnect(connection);
+    ASSERT_TRUE(browser_tests::LoadAndWait(view, [&] { view->setUrl(QUrl(url)); }));
     ASSERT_TRUE(automation_.AttachDocument(std::nullopt, viewer_.Handle()));
   }
   void LoadFixture(const char* page) { Load(QString::fromStdString(fixtures_.Url("/") + page)); }
@@ -205,10 +200,8 @@ TEST_F(PageContentBrowserTest, NavigatingAndWritingChangeThePageWhileTheAttached
   EXPECT_EQ(automation_.GetInnerText(automation_.GetElement("w", 0)), "新内容");
   EXPECT_TRUE(automation_.AttachedDocument().SameObject(attached));
 
-  bool loaded = false;
-  QObject::connect(viewer_.View(), &QWebEngineView::loadFinished, [&](bool) { loaded = true; });
-  automation_.NavigateTo(fixtures_.Url("/login.html"));
-  ASSERT_TRUE(WaitFor([&] { return loaded; }));
+  ASSERT_TRUE(browser_tests::LoadAndWait(
+      viewer_.View(), [&] { automation_.NavigateTo(fixtures_.Url("/login.html")); }));
   EXPECT_EQ(viewer_.View()->title(), QStringLiteral("login-fixture"));
   EXPECT_TRUE(automation_.AttachedDocument().SameObject(attached));
 }

@@ -35,13 +35,9 @@ class PageFaultTest : public ::testing::Test {
   }
 
   bool LoadHtml(const QString& html) {
-    bool finished = false;
-    auto connection = QObject::connect(viewer_.View(), &QWebEngineView::loadFinished,
-                                       [&](bool) { finished = true; });
-    viewer_.View()->setHtml(html, QUrl(QStringLiteral("http://127.0.0.1/")));
-    const bool ok = WaitFor([&] { return finished; }, 20000);
-    QObject::disconnect(connection);
-    return ok;
+    return browser_tests::LoadAndWait(viewer_.View(), [&] {
+      viewer_.View()->setHtml(html, QUrl(QStringLiteral("http://127.0.0.1/")));
+    });
   }
 
   platform::qt::QtWindowTree windows_;

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <QWebEngineView>
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -70,6 +71,19 @@ inline bool WaitFor(const std::function<bool()>& done, int timeout_ms = 10000) {
     QCoreApplication::sendPostedEvents();
   }
   return done();
+}
+
+// Starts a load with `start` and waits for `view` to finish it; false when it
+// did not within `timeout_ms`.
+inline bool LoadAndWait(QWebEngineView* view, const std::function<void()>& start,
+                        int timeout_ms = 20000) {
+  bool finished = false;
+  const auto connection =
+      QObject::connect(view, &QWebEngineView::loadFinished, [&](bool) { finished = true; });
+  start();
+  const bool ok = WaitFor([&] { return finished; }, timeout_ms);
+  QObject::disconnect(connection);
+  return ok;
 }
 
 }  // namespace browser_tests
