@@ -1,0 +1,340 @@
+// The unattended cycle of the real executable against the sample back end: the
+// operator logs in and presses 开始挂机 with the mouse, and the back end's
+// recording shows what the tool loaded and pressed, and when.
+#include <algorithm>
+#include <iostream>
+
+#include <QPoint>
+#include <gtest/gtest.h>
+
+#include "tests/e2e/e2e_helpers.h"
+#include "tests/e2e/sample_back_end/back_end.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using namespace e2e;
+using sample_back_end::BackEnd;
+using sample_back_end::Event;
+
+// Window coordinates of what the operator clicks; the browser box's page
+// starts at kPageOrigin, and the login form sits at fixed page coordinates.
+constexpr QPoint kPageOrigin{17, 88};
+constexpr QPoint kUserBox = kPageOrigin + QPoint(120, 73);
+constexpr QPoint kPasswordBox = kPageOrigin + QPoint(120, 113);
+constexpr QPoint kLoginButton = kPageOrigin + QPoint(60, 154);
+constexpr QPoint kStartButton{61, 526};          // 开始挂机
+constexpr QPoint kEditSettingsButton{261, 526};  // 修改配置
+constexpr QPoint kMinimiseButton{694, 28};       // 图形按钮1
+constexpr QPoint kCloseButton{725, 28};          // 图形按钮2
+
+// How far a recorded step may lie from its due time.
+constexpr int kToleranceMs = 2000;
+// How long past its due time a step is waited for before the test gives up.
+constexpr int kSlackMs = 10000;
+constexpr int kQuickExitMs = 5000;
+constexpr int kQuietMs = 5000;
+// Requests the tool sent before it ended may still be read just after.
+constexpr int kInFlightMs = 500;
+constexpr int kLogInAttempts = 3;
+constexpr int kLogInBoundMs = 10000;
+
+bool IsProgress(const Event& event) { return event.what.startsWith(u"progress "_s); }
+
+// A back end, the tool installed beside a config.ini pointing at it, and the
+// operator's part: log in, press the picture buttons.
+class Session {
+ public:
+  Session(const QString& round_minutes, const QString& interval_minutes) {
+    listening_ = back_end_.Listen();
+    settings_written_ =
+        tool_.WriteSettings({back_end_.Url(u"/login"_s), back_end_.Url(u"/collect"_s),
+                             back_end_.Url(u"/generate/channels"_s),
+                             back_end_.Url(u"/generate/home"_s), round_minutes, interval_minutes});
+  }
+
+  BackEnd& back_end() { return back_end_; }
+  ToolInstall& tool() { return tool_; }
+  const QString& window() const { return window_; }
+  qint64 Now() const { return back_end_.Now(); }
+
+  // Starts the tool and logs in through the login form in the browser box.
+  testing::AssertionResult LogIn() {
+    if (!listening_ || !tool_.Ready() || !settings_written_ || !tool_.Start()) {
+      return testing::AssertionFailure() << "could not set up the back end and the tool";
+    }
+    window_ = tool_.AwaitMainWindow();
+    if (window_.isEmpty()) return testing::AssertionFailure() << "no window" << Describe();
+    if (AwaitEvent(u"load login"_s, 0, kRequestBoundMs) < 0) {
+      return testing::AssertionFailure() << "the login page never loaded" << Describe();
+    }
+    Pause(kPaintSettleMs);
+    // A page still settling may miss a click; the operator simply tries again.
+    for (int attempt = 0; attempt < kLogInAttempts; ++attempt) {
+      const qint64 typed_at = Now();
+      if (!Click(window_, kUserBox) || !PressKey(window_, u"ctrl+a"_s) ||
+          !TypeText(window_, QLatin1String(BackEnd::kUser)) || !Click(window_, kPasswordBox) ||
+          !PressKey(window_, u"ctrl+a"_s) ||
+          !TypeText(window_, QLatin1String(BackEnd::kPassword)) || !Click(window_, kLoginButton)) {
+        return testing::AssertionFailure() << "xdotool failed";
+      }
+      if (AwaitEvent(u"load admin"_s, typed_at, kLogInBoundMs) >= 0) {
+        return testing::AssertionSuccess();
+      }
+    }
+    SaveScreenshot(u"e2e-login-failed.png"_s);
+    return testing::AssertionFailure() << "the log-in did not reach the admin page" << Describe();
+  }
+
+  // Presses 开始挂机; the back end's time just before the press.
+  qint64 PressStart() {
+    const qint64 pressed_at = Now();
+    EXPECT_TRUE(Click(window_, kStartButton));
+    return pressed_at;
+  }
+
+  // The time of the first `what` recorded at or after `from_ms`, waiting up
+  // to `bound_ms` for it; -1 if it never comes.
+  qint64 AwaitEvent(const QString& what, qint64 from_ms, int bound_ms) {
+    qint64 found = -1;
+    Await(
+        [&] {
+          for (const Event& event : back_end_.Recording()) {
+            if (event.ms >= from_ms && event.what == what) {
+              found = event.ms;
+              return true;
+            }
+          }
+          return false;
+        },
+        bound_ms);
+    return found;
+  }
+
+  // Loads and presses from `from_ms` on, without the collection steps.
+  QList<Event> Actions(qint64 from_ms) const {
+    QList<Event> actions;
+    for (const Event& event : back_end_.Recording()) {
+      if (event.ms >= from_ms && !IsProgress(event)) actions << event;
+    }
+    return actions;
+  }
+
+  QList<Event> Progress(qint64 from_ms, qint64 to_ms) const {
+    QList<Event> progress;
+    for (const Event& event : back_end_.Recording()) {
+      if (event.ms >= from_ms && event.ms < to_ms && IsProgress(event)) progress << event;
+    }
+    return progress;
+  }
+
+  // The recording and what the tool printed, for a failure message.
+  std::string Describe() {
+    return "\nrecording:\n" +
+           sample_back_end::FormatRecording(back_end_.Recording()).toStdString() +
+           "tool output:\n" + tool_.Output().toStdString();
+  }
+
+ private:
+  BackEnd back_end_;
+  ToolInstall tool_;
+  QString window_;
+  bool listening_ = false;
+  bool settings_written_ = false;
+};
+
+// Over the next 20 s, once a step has settled, the collection page's
+// one-second timer keeps its pace, and the page is never told it is hidden.
+void ExpectCollectingAtFullSpeed(Session& session) {
+  Pause(2000);
+  const qint64 from_ms = session.Now();
+  Pause(20000);
+  const qint64 to_ms = session.Now();
+  const QList<Event> progress = session.Progress(from_ms, to_ms);
+  const qint64 seconds = (to_ms - from_ms) / 1000;
+  EXPECT_GE(progress.size(), seconds - 2) << session.Describe();
+  EXPECT_LE(progress.size(), seconds + 1) << session.Describe();
+  qint64 previous = from_ms;
+  qint64 longest_gap = 0;
+  QStringList not_visible;
+  for (const Event& event : progress) {
+    longest_gap = std::max(longest_gap, event.ms - previous);
+    previous = event.ms;
+    if (!event.what.endsWith(u" visible"_s)) not_visible << event.what;
+  }
+  EXPECT_LT(longest_gap, 2000) << session.Describe();
+  EXPECT_EQ(not_visible, QStringList());
+}
+
+TEST(Cycle, OneWholeCycleAndTheStartOfTheNextKeepTheirSchedule) {
+  Session session(u"1"_s, u"1"_s);
+  ASSERT_TRUE(session.LogIn());
+  const qint64 pressed_at = session.PressStart();
+
+  // Each step after the one before it: the 5 s page wait, the 60 s collecting
+  // phase, the channel page's second then first button 5 s and 25 s after its
+  // load, the home address 20 s later, and the next cycle one interval after.
+  struct Step {
+    QString what;
+    int after_previous_ms;
+  };
+  const QList<Step> steps = {
+      {u"load collect"_s, 0},
+      {u"press collect:start"_s, 5000},
+      {u"press collect:stop"_s, 60000},
+      {u"load channels"_s, 0},
+      {u"press channels:make-all"_s, 5000},
+      {u"press channels:update"_s, 20000},
+      {u"load home"_s, 20000},
+      {u"load collect"_s, 60000},
+      {u"press collect:start"_s, 5000},
+  };
+  qint64 previous_ms = pressed_at;
+  for (qsizetype i = 0; i < steps.size(); ++i) {
+    const Step& step = steps[i];
+    ASSERT_TRUE(Await([&] { return session.Actions(pressed_at).size() > i; },
+                      step.after_previous_ms + kSlackMs))
+        << "waiting for " << step.what.toStdString() << session.Describe();
+    const Event event = session.Actions(pressed_at)[i];
+    ASSERT_EQ(event.what, step.what) << session.Describe();
+    EXPECT_NEAR(event.ms - previous_ms, step.after_previous_ms, kToleranceMs)
+        << step.what.toStdString() << session.Describe();
+    std::cout << "+" << event.ms - pressed_at << " ms  " << event.what.toStdString() << '\n';
+    previous_ms = event.ms;
+
+    if (i == 1) {
+      Pause(5000);
+      EXPECT_TRUE(SaveScreenshot(u"e2e-cycle-countdown.png"_s));
+    } else if (step.what == u"load home"_s) {
+      Pause(kPaintSettleMs);
+      EXPECT_TRUE(SaveScreenshot(u"e2e-cycle-end.png"_s));
+    }
+  }
+  // The page collected only between its two presses.
+  const QList<Event> actions = session.Actions(pressed_at);
+  EXPECT_TRUE(session.Progress(actions[2].ms + kInFlightMs, actions[7].ms).isEmpty())
+      << session.Describe();
+  EXPECT_FALSE(session.Progress(actions[1].ms, actions[2].ms).isEmpty()) << session.Describe();
+}
+
+// Closing the window while the cycle waits ends the program at once with 0,
+// and nothing more reaches the back end.
+struct CloseCase {
+  const char* name;
+  const char* round_minutes;
+  const char* close_after;  // the recorded event the close follows
+  bool with_close_button;   // else Esc
+};
+
+void PrintTo(const CloseCase& which, std::ostream* out) { *out << which.name; }
+
+class CloseDuringCycle : public testing::TestWithParam<CloseCase> {};
+
+TEST_P(CloseDuringCycle, EndsWithZeroAndNothingFollows) {
+  const CloseCase& which = GetParam();
+  Session session(QString::fromLatin1(which.round_minutes), u"1"_s);
+  ASSERT_TRUE(session.LogIn());
+  const qint64 pressed_at = session.PressStart();
+  const qint64 due_at =
+      session.AwaitEvent(QString::fromLatin1(which.close_after), pressed_at, 30000);
+  ASSERT_GE(due_at, 0) << session.Describe();
+  Pause(2000);
+
+  const qint64 closed_at = session.Now();
+  if (which.with_close_button) {
+    ASSERT_TRUE(Click(session.window(), kCloseButton));
+  } else {
+    ASSERT_TRUE(PressKey(session.window(), u"Escape"_s));
+  }
+  ASSERT_EQ(session.tool().AwaitExit(kQuickExitMs), 0) << session.Describe();
+  const qint64 ended_at = session.Now();
+  std::cout << "ended " << ended_at - closed_at << " ms after the close\n";
+
+  Pause(kQuietMs);
+  for (const Event& event : session.back_end().Recording()) {
+    EXPECT_LE(event.ms, ended_at + kInFlightMs)
+        << "after the end: " << event.what.toStdString() << session.Describe();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cycle, CloseDuringCycle,
+    testing::Values(CloseCase{"InThePageLoadWait", "1", "load collect", false},
+                    CloseCase{"InTheCountdown", "1", "press collect:start", false},
+                    // 0 minutes of collecting goes straight on to generating.
+                    CloseCase{"InAGenerationWait", "0", "press channels:make-all", true}),
+    [](const testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+
+TEST(Cycle, MinimisedWindowKeepsTheCollectionPageRunning) {
+  // Without a window manager a minimised window stays mapped, and the test
+  // would show nothing.
+  WindowManager window_manager;
+  ASSERT_TRUE(window_manager.Ready());
+  Session session(u"1"_s, u"1"_s);
+  ASSERT_TRUE(session.LogIn());
+  const qint64 pressed_at = session.PressStart();
+  ASSERT_GE(session.AwaitEvent(u"press collect:start"_s, pressed_at, 15000), 0)
+      << session.Describe();
+  ASSERT_TRUE(Click(session.window(), kMinimiseButton));
+  ASSERT_TRUE(
+      Await([&] { return !VisibleWindowsOf(session.tool().Pid()).contains(session.window()); },
+            kWindowBoundMs))
+      << "the window was not minimised";
+  ExpectCollectingAtFullSpeed(session);
+}
+
+TEST(Cycle, SettingsPageShownKeepsTheNextCycleRunning) {
+  Session session(u"1"_s, u"1"_s);
+  ASSERT_TRUE(session.LogIn());
+  const qint64 pressed_at = session.PressStart();
+  const qint64 home_at = session.AwaitEvent(u"load home"_s, pressed_at, 110000 + kSlackMs);
+  ASSERT_GE(home_at, 0) << session.Describe();
+
+  // 修改配置, answered 是 from the keyboard: the settings page shows, and the
+  // interval armed at the end of the cycle brings the next one behind it.
+  ASSERT_TRUE(Click(session.window(), kEditSettingsButton));
+  const QString question = session.tool().AwaitOtherWindow(session.window());
+  ASSERT_FALSE(question.isEmpty()) << session.Describe();
+  EXPECT_EQ(WindowName(question), u"提醒"_s);
+  ASSERT_TRUE(PressKey(question, u"alt+y"_s));
+  ASSERT_GE(session.AwaitEvent(u"load login"_s, home_at, kRequestBoundMs), 0) << session.Describe();
+  Pause(kPaintSettleMs);
+  EXPECT_TRUE(SaveScreenshot(u"e2e-settings-page.png"_s));
+
+  ASSERT_GE(session.AwaitEvent(u"press collect:start"_s, home_at, 65000 + kSlackMs), 0)
+      << session.Describe();
+  ExpectCollectingAtFullSpeed(session);
+}
+
+TEST(Cycle, BackEndDownDuringACycleThenBackTheNextCycleRuns) {
+  // 0 minutes of collecting: the generation phase follows at once.
+  Session session(u"0"_s, u"1"_s);
+  ASSERT_TRUE(session.LogIn());
+  const qint64 pressed_at = session.PressStart();
+  const qint64 channels_at = session.AwaitEvent(u"load channels"_s, pressed_at, 20000);
+  ASSERT_GE(channels_at, 0) << session.Describe();
+
+  // Down for both generation presses and the home address.
+  session.back_end().GoDown();
+  Pause(static_cast<int>(channels_at + 50000 - session.Now()));
+  EXPECT_TRUE(SaveScreenshot(u"e2e-back-end-down.png"_s));
+  const qint64 back_at = session.Now();
+  ASSERT_TRUE(session.back_end().ComeBack());
+
+  // The interval was armed on time all the same, 45 s after the channel load.
+  const qint64 next_at = session.AwaitEvent(u"load collect"_s, back_at, 60000 + kSlackMs);
+  ASSERT_GE(next_at, 0) << session.Describe();
+  EXPECT_NEAR(next_at - channels_at, 105000, kToleranceMs) << session.Describe();
+  ASSERT_GE(session.AwaitEvent(u"press channels:make-all"_s, next_at, 11000 + kSlackMs), 0)
+      << session.Describe();
+
+  QStringList recorded;
+  for (const Event& event : session.Actions(back_at)) recorded << event.what;
+  EXPECT_EQ(recorded,
+            (QStringList{u"load collect"_s, u"press collect:start"_s, u"press collect:stop"_s,
+                         u"load channels"_s, u"press channels:make-all"_s}))
+      << session.Describe();
+}
+
+}  // namespace
