@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs the real tool against the sample back end for a number of cycles (the
+# shortest the settings allow), records the resident memory of the tool and its
+# Chromium processes after every cycle, and fails when it grows more than
+# 5 MB per 100 cycles (least-squares slope).
+set -u
+build=$(cd "${1:?usage: scripts/soak.sh <build-dir> [cycles]}" && pwd) || exit 1
+cycles=${2:-30}
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/xvfb-lib.sh"
+source "$here/back-end-lib.sh"
+source "$here/measure-lib.sh"
+
+work="$build/soak"
+tool_pid="" back_end_pid=""
+cleanup() {
+  [ -n "$tool_pid" ] && end_process "$tool_pid"
+  [ -n "$back_end_pid" ] && end_process "$back_end_pid"
+  stop_private_xvfb
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+fail() { echo "soak: $*" >&2; exit 1; }
+
+rm -rf "$work" && mkdir -p "$work" || exit 1
+start_private_xvfb || fail "Xvfb did not start"
+start_sample_back_end "$build" "$work" || fail "the sample back end did not start"
+# No minutes of collecting (the cycle generates on its first tick) and a new
+# cycle every minute: about 51 s of work per cycle.
+place_tool "$build" "$work" 0 1 || fail "could not place the tool"
+start_tool "$work"
+window=$(wait_for_tool_window "$tool_pid" 60) || fail "the tool's window did not appear"
+log_in "$window" || fail "could not log in"
+press_start "$window"
+
+curve="$work/rss.txt"
+: >"$curve"
+for ((cycle = 1; cycle <= cycles; cycle++)); do
+  deadline=$((SECONDS + 180))
+  until (($(curl -s --max-time 5 "$base/__record" | grep -c ' load home$') >= cycle)); do
+    ((SECONDS < deadline)) || fail "cycle $cycle did not end"
+    kill -0 "$tool_pid" 2>/dev/null || fail "the tool ended during cycle $cycle"
+    sleep 1
+  done
+  sleep 2
+  rss_kb=$(tree_memory_kb "$tool_pid" Rss)
+  echo "$cycle $rss_kb" >>"$curve"
+  echo "cycle $cycle: $((rss_kb / 1024)) MB"
+done
+
+# The slope of resident memory over cycles, by least squares, per 100 cycles.
+growth=$(awk '{ n++; sx += $1; sy += $2 / 1024; sxx += $1 * $1; sxy += $1 * $2 / 1024 }
+  END { d = n * sxx - sx * sx; printf "%.2f", d ? 100 * (n * sxy - sx * sy) / d : 0 }' "$curve")
+echo "soak_rss_growth_mb_per_100_cycles=$growth MB"
+echo "The curve: $curve"
+awk -v g="$growth" 'BEGIN { exit !(g <= 5) }' || fail "memory grows $growth MB per 100 cycles"
