@@ -24,7 +24,9 @@ start_xvfb_once() {
   mkfifo "$fifo_dir/display"
   # -displayfd picks a free display and names it only once it accepts clients,
   # so nothing races with another server starting beside us.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo_dir/display" >/dev/null 2>&1 &
+  # -noreset: a server that resets when its last client leaves refuses the
+  # next one for a moment, and the xdpyinfo check below is such a client.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo_dir/display" >/dev/null 2>&1 &
   xvfb_pid=$!
   read -r -t 20 display <"$fifo_dir/display" || true
   rm -rf "$fifo_dir"

@@ -7,6 +7,11 @@
 #include <QPoint>
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <QDir>
+#include <QFile>
+
 #include "tests/e2e/e2e_helpers.h"
 #include "tests/e2e/sample_back_end/back_end.h"
 
@@ -334,6 +339,60 @@ TEST(Cycle, BackEndDownDuringACycleThenBackTheNextCycleRuns) {
   EXPECT_EQ(recorded,
             (QStringList{u"load collect"_s, u"press collect:start"_s, u"press collect:stop"_s,
                          u"load channels"_s, u"press channels:make-all"_s}))
+      << session.Describe();
+}
+
+// The renderer processes below the tool: those forked by one of its zygote
+// processes (they keep the zygote's command line).
+QList<qint64> RenderersOf(qint64 tool_pid) {
+  QList<qint64> renderers;
+  const auto parent_of = [](qint64 pid) {
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return qint64{-1};
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() : qint64{-1};
+  };
+  for (const QString& entry : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+    bool numeric = false;
+    const qint64 pid = entry.toLongLong(&numeric);
+    if (!numeric) continue;
+    const auto is_zygote = [](qint64 process) {
+      QFile command_line(u"/proc/%1/cmdline"_s.arg(process));
+      return command_line.open(QIODevice::ReadOnly) &&
+             command_line.readAll().contains("--type=zygote");
+    };
+    if (!is_zygote(pid) || !is_zygote(parent_of(pid))) continue;
+    for (qint64 up = parent_of(pid); up > 1; up = parent_of(up)) {
+      if (up == tool_pid) {
+        renderers << pid;
+        break;
+      }
+    }
+  }
+  return renderers;
+}
+
+TEST(Cycle, RendererCrashDuringACycleTheCycleCarriesOn) {
+  // 0 minutes of collecting: the generation phase follows at once.
+  Session session(u"0"_s, u"1"_s);
+  ASSERT_TRUE(session.LogIn());
+  const qint64 pressed_at = session.PressStart();
+  ASSERT_GE(session.AwaitEvent(u"load collect"_s, pressed_at, 10000), 0) << session.Describe();
+  Pause(1500);
+
+  // In the wait before "开始采集": the page the press needs is gone.
+  const QList<qint64> renderers = RenderersOf(session.tool().Pid());
+  ASSERT_FALSE(renderers.isEmpty()) << session.Describe();
+  const qint64 crashed_at = session.Now();
+  for (qint64 pid : renderers) ::kill(static_cast<pid_t>(pid), SIGKILL);
+
+  ASSERT_GE(session.AwaitEvent(u"load home"_s, crashed_at, 60000 + kSlackMs), 0)
+      << session.Describe();
+  QStringList recorded;
+  for (const Event& event : session.Actions(crashed_at)) recorded << event.what;
+  EXPECT_EQ(recorded, (QStringList{u"load channels"_s, u"press channels:make-all"_s,
+                                   u"press channels:update"_s, u"load home"_s}))
       << session.Describe();
 }
 
