@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -13,6 +12,7 @@
 #include <QWebEngineScriptCollection>
 
 #include "platform/qt/blocking_call.h"
+#include "platform/qt/bridge_answer.h"
 #include "platform/qt/qt_text.h"
 
 Q_LOGGING_CATEGORY(lcBridge, "quorvin.bridge", QtWarningMsg)
@@ -122,15 +122,9 @@ std::optional<QVariant> PageBridge::Run(const QString& call, int timeout_ms) {
   return value;
 }
 
-Variant PageBridge::DecodeValue(const QVariant& encoded) {
-  const QVariantMap map = encoded.toMap();
-  const QString type = map.value(QStringLiteral("t")).toString();
-  const QVariant value = map.value(QStringLiteral("v"));
-  if (type == QLatin1String("b")) return value.toBool();
-  if (type == QLatin1String("n")) return value.toDouble();
-  if (type == QLatin1String("s")) return FromQString(value.toString());
-  if (type != QLatin1String("o")) return {};
-  const QString token = map.value(QStringLiteral("d")).toString();
+Variant PageBridge::ToVariant(const BridgeValue& value) {
+  if (!value.object) return value.plain;
+  const QString& token = value.object->document_token;
   auto known = generations_.find(token);
   uint32_t generation;
   if (known == generations_.end()) {
@@ -140,13 +134,13 @@ Variant PageBridge::DecodeValue(const QVariant& encoded) {
   } else {
     generation = known->second;
   }
-  return ComObject(shared_from_this(), MakeId(generation, value.toUInt()));
+  return ComObject(shared_from_this(), MakeId(generation, value.object->id));
 }
 
 ComObject PageBridge::Document(int timeout_ms) {
   const auto answer = Run(QStringLiteral("document()"), timeout_ms);
   if (!answer) return {};
-  return DecodeValue(*answer).ToObject();
+  return ToVariant(DecodeBridgeValue(*answer)).ToObject();
 }
 
 InvokeResult PageBridge::Invoke(ComObject::Id id, const Text& name, InvokeKind kind,
@@ -155,23 +149,14 @@ InvokeResult PageBridge::Invoke(ComObject::Id id, const Text& name, InvokeKind k
   if (generation >= tokens_.size()) return {};
   QJsonArray encoded_arguments;
   for (const Variant& argument : arguments) {
-    QJsonObject encoded;
+    BridgeValue value{argument, std::nullopt};
     if (argument.IsObject()) {
       const ComObject object = argument.ToObject();
       if (object.Host() != this) return {};
-      const uint32_t object_generation = GenerationOf(object.ObjectId());
-      encoded = {{"t", "o"}, {"v", static_cast<qint64>(LocalIdOf(object.ObjectId()))},
-                 {"d", tokens_[object_generation]}};
-    } else if (argument.IsBool()) {
-      encoded = {{"t", "b"}, {"v", argument.ToBool()}};
-    } else if (argument.IsNumber()) {
-      encoded = {{"t", "n"}, {"v", argument.ToNumber()}};
-    } else if (argument.IsText()) {
-      encoded = {{"t", "s"}, {"v", ToQString(argument.ToText())}};
-    } else {
-      encoded = {{"t", "e"}};
+      value = {Variant(), PageObjectRef{tokens_[GenerationOf(object.ObjectId())],
+                                        LocalIdOf(object.ObjectId())}};
     }
-    encoded_arguments.append(encoded);
+    encoded_arguments.append(EncodeBridgeValue(value));
   }
   const QString kind_code = kind == InvokeKind::kGet   ? QStringLiteral("g")
                             : kind == InvokeKind::kPut ? QStringLiteral("p")
@@ -182,9 +167,9 @@ InvokeResult PageBridge::Invoke(ComObject::Id id, const Text& name, InvokeKind k
                        Json(kind_code) + u',' + Json(encoded_arguments) + u')';
   const auto answer = Run(call, kCallTimeoutMs);
   if (!answer) return {};
-  const QVariantMap map = answer->toMap();
-  if (!map.value(QStringLiteral("ok")).toBool()) return {};
-  return {true, DecodeValue(map.value(QStringLiteral("value")))};
+  const std::optional<BridgeValue> value = DecodeInvokeAnswer(*answer);
+  if (!value) return {};
+  return {true, ToVariant(*value)};
 }
 
 std::optional<std::vector<std::vector<Text>>> PageBridge::ReadEach(
@@ -205,18 +190,7 @@ std::optional<std::vector<std::vector<Text>>> PageBridge::ReadEach(
                        Json(encoded_positions) + u')';
   const auto answer = Run(call, kCallTimeoutMs);
   if (!answer) return std::nullopt;
-  const QVariantMap map = answer->toMap();
-  if (!map.value(QStringLiteral("ok")).toBool()) return std::nullopt;
-  std::vector<std::vector<Text>> rows;
-  const QJsonArray listed =
-      QJsonDocument::fromJson(map.value(QStringLiteral("rows")).toString().toUtf8()).array();
-  rows.reserve(static_cast<std::size_t>(listed.size()));
-  for (const QJsonValue& row : listed) {
-    std::vector<Text> texts;
-    for (const QJsonValue& value : row.toArray()) texts.push_back(FromQString(value.toString()));
-    rows.push_back(std::move(texts));
-  }
-  return rows;
+  return DecodeRowsAnswer(*answer);
 }
 
 void PageBridge::Release(ComObject::Id id) {

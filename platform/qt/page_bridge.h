@@ -15,6 +15,7 @@
 #include <QVariant>
 
 #include "platform/com_object.h"
+#include "platform/qt/bridge_answer.h"
 
 class QWebEnginePage;
 
@@ -49,7 +50,8 @@ class PageBridge : public ObjectHost {
   // waits for its value. Loads the bridge first where the document has none.
   std::optional<QVariant> Run(const QString& call, int timeout_ms);
   std::optional<QVariant> RunOnce(const QString& script, int timeout_ms);
-  Variant DecodeValue(const QVariant& encoded);
+  // A decoded value, its page object (if any) made a reference of ours.
+  Variant ToVariant(const BridgeValue& value);
   QString ReleaseScript();
   void FlushReleases();
 
