@@ -20,13 +20,8 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 fail() { echo "cycle bench: $*" >&2; exit 1; }
 
-start_private_xvfb || fail "Xvfb did not start"
-start_sample_back_end "$build" "$work" || fail "the sample back end did not start"
 # One minute of collecting; cycles start two minutes apart.
-place_tool "$build" "$work" 1 2 || fail "could not place the tool"
-start_tool "$work"
-window=$(wait_for_tool_window "$tool_pid" 60) || fail "the tool's window did not appear"
-log_in "$window" || fail "could not log in"
+start_logged_in_tool "$build" "$work" 1 2 || fail "no run"
 sleep 3
 echo "tool_pss_mb=$(($(tree_memory_kb "$tool_pid" Pss) / 1024)) MB"
 

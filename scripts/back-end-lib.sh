@@ -62,3 +62,18 @@ log_in() {
 }
 
 press_start() { click_in_tool "$1" 61 526; }
+
+# The whole set-up of a run: a private display, the back end, the tool placed
+# in `folder` with the given minutes, started and logged in. Sets window (and
+# xvfb_pid, back_end_pid, tool_pid, base); prints what failed and returns 1.
+start_logged_in_tool() {
+  local build=$1 folder=$2 round_minutes=$3 interval_minutes=$4
+  start_private_xvfb || { echo "Xvfb did not start" >&2; return 1; }
+  start_sample_back_end "$build" "$folder" || { echo "the sample back end did not start" >&2; return 1; }
+  place_tool "$build" "$folder" "$round_minutes" "$interval_minutes" ||
+    { echo "could not place the tool" >&2; return 1; }
+  start_tool "$folder"
+  window=$(wait_for_tool_window "$tool_pid" 60) ||
+    { echo "the tool's window did not appear" >&2; return 1; }
+  log_in "$window" || { echo "could not log in" >&2; return 1; }
+}

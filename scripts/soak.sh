@@ -23,14 +23,9 @@ trap 'exit 130' INT TERM
 fail() { echo "soak: $*" >&2; exit 1; }
 
 rm -rf "$work" && mkdir -p "$work" || exit 1
-start_private_xvfb || fail "Xvfb did not start"
-start_sample_back_end "$build" "$work" || fail "the sample back end did not start"
 # No minutes of collecting (the cycle generates on its first tick) and a new
 # cycle every minute: about 51 s of work per cycle.
-place_tool "$build" "$work" 0 1 || fail "could not place the tool"
-start_tool "$work"
-window=$(wait_for_tool_window "$tool_pid" 60) || fail "the tool's window did not appear"
-log_in "$window" || fail "could not log in"
+start_logged_in_tool "$build" "$work" 0 1 || fail "no run"
 press_start "$window"
 
 curve="$work/rss.txt"
