@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include "platform/qt/chromium_setup.h"
 #include "platform/qt/html_viewer.h"
 #include "platform/qt/qt_window_tree.h"
+#include "tests/support/loopback_http_server.h"
 
 namespace {
 
@@ -92,24 +95,33 @@ class Bench {
     viewer_.show();
   }
 
+  // Served over HTTP as the back end's pages are: a page given inline (a data
+  // address) makes every script call into it cost time in proportion to its
+  // source, which no real page pays.
   bool Load(const QString& html) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      html_ = html.toStdString();
+    }
     bool loaded = false;
     QWebEnginePage* page = viewer_.View()->page();
     auto connection =
         QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool) { loaded = true; });
-    viewer_.View()->setHtml(html);
+    viewer_.View()->load(QUrl(QString::fromStdString(server_.Url("/page" + std::to_string(++loads_)))));
     const bool ok = WaitFor([&] { return loaded; }, 120000);
     QObject::disconnect(connection);
     return ok && automation_.AttachDocument(std::nullopt, viewer_.Handle());
   }
 
   // Median milliseconds of `operation` through the bridge, which must succeed.
+  // One run beforehand is not counted, here or in the floor: the first touch
+  // of a page's frames sets up their script worlds.
   double Median(int repeats, const std::function<bool(pageauto::PageAutomation&)>& operation) {
     std::vector<double> times;
-    for (int i = 0; i < repeats; ++i) {
+    for (int i = -1; i < repeats; ++i) {
       const auto start = Clock::now();
       const bool found = operation(automation_);
-      times.push_back(Milliseconds(Clock::now() - start));
+      if (i >= 0) times.push_back(Milliseconds(Clock::now() - start));
       if (!found) {
         std::fprintf(stderr, "the target was not found\n");
         std::exit(1);
@@ -121,13 +133,13 @@ class Bench {
   // Median milliseconds of one script call in the page, answer included: the floor.
   double InPageMedian(int repeats, const QString& script) {
     std::vector<double> times;
-    for (int i = 0; i < repeats; ++i) {
+    for (int i = -1; i < repeats; ++i) {
       bool answered = false;
       const auto start = Clock::now();
       viewer_.View()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
                                             [&](const QVariant&) { answered = true; });
       WaitFor([&] { return answered; }, 10000);
-      times.push_back(Milliseconds(Clock::now() - start));
+      if (i >= 0) times.push_back(Milliseconds(Clock::now() - start));
     }
     return ::Median(times);
   }
@@ -135,12 +147,22 @@ class Bench {
   pageauto::PageAutomation& Automation() { return automation_; }
 
  private:
+  std::string Serve() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+           std::to_string(html_.size()) + "\r\nCache-Control: no-store\r\n\r\n" + html_;
+  }
+
+  std::mutex mutex_;
+  std::string html_;
+  int loads_ = 0;
+  test_support::LoopbackHttpServer server_{[this](const auto&) { return Serve(); }};
   HtmlViewer viewer_{HtmlViewer::Storage::kOffTheRecord};
   platform::qt::QtWindowTree windows_;
   pageauto::PageAutomation automation_{windows_};
 };
 
-int Repeats(int n) { return n >= 10000 ? 3 : n >= 1000 ? 5 : 15; }
+int Repeats(int n) { return n >= 10000 ? 5 : n >= 1000 ? 9 : 15; }
 
 void Fail(const char* what, int n) {
   std::fprintf(stderr, "%s page of %d did not load\n", what, n);

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                 {QStringLiteral("rows"), QString::fromUtf8(bytes)}};
   for (const QVariant& candidate : {answer, QVariant(rows_answer)}) {
     if (const auto rows = platform::qt::DecodeRowsAnswer(candidate)) {
-      for (const auto& row : *rows) {
+      for (const auto& row : rows->rows) {
         for (const Text& text : row) CheckTextGoesBack(text);
       }
     }

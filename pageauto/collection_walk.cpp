@@ -79,18 +79,28 @@ ComObject WalkCollection(const ComObject& collection, const Walk& walk) {
       rest_names.erase(rest_names.begin());
     }
     std::optional<std::vector<std::vector<Text>>> rest;
-    if (!filtered || (!positions.empty() && !rest_names.empty())) {
+    if (!rest_names.empty() && (!filtered || !positions.empty())) {
       rest = collection.ReadEach(rest_names, filtered ? std::optional(positions) : std::nullopt);
       if (!rest) return {};
     }
-    if (!filtered) {
-      for (std::size_t i = 0; i < rest->size(); ++i) positions.push_back(static_cast<int32_t>(i + 1));
-    }
     static const std::vector<Text> kNone;
-    for (std::size_t k = 0; k < positions.size(); ++k) {
-      const std::vector<Text>& row = rest && k < rest->size() ? (*rest)[k] : kNone;
-      if (walk.examine(PrefetchedItem(filtered ? &firsts[k] : nullptr, row), positions[k])) {
-        return ItemAt(collection, positions[k]);
+    auto row_at = [&](std::size_t k) -> const std::vector<Text>& {
+      return rest && k < rest->size() ? (*rest)[k] : kNone;
+    };
+    if (filtered) {
+      for (std::size_t k = 0; k < positions.size(); ++k) {
+        if (walk.examine(PrefetchedItem(&firsts[k], row_at(k)), positions[k])) {
+          return ItemAt(collection, positions[k]);
+        }
+      }
+      return {};
+    }
+    // A walk that reads nothing (by position) needs only the length.
+    const int64_t count = rest ? static_cast<int64_t>(rest->size()) : CollectionLength(collection);
+    for (int64_t i = 1; i <= std::min<int64_t>(count, std::numeric_limits<int32_t>::max()); ++i) {
+      if (walk.examine(PrefetchedItem(nullptr, row_at(static_cast<std::size_t>(i - 1))),
+                       static_cast<int32_t>(i))) {
+        return ItemAt(collection, i);
       }
     }
     return {};

@@ -82,7 +82,7 @@ class ComObject {
   // For a collection: the named members of every item (or of the items at the
   // given one-based positions), read as texts in one go where the host can
   // (empty texts for what an item lacks). Nothing when the host reads item by
-  // item only, or the read failed.
+  // item only, the read failed, or no member is named.
   std::optional<std::vector<std::vector<Text>>> ReadEach(
       const std::vector<Text>& names,
       const std::optional<std::vector<int32_t>>& positions = std::nullopt) const;

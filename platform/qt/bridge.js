@@ -132,6 +132,9 @@
   const isElement = (o) => o.nodeType === 1;
   const isWindow = (o) => o.window === o;
   const isStyle = (o) => typeof o.getPropertyValue === 'function' && 'cssText' in o;
+  const indexable = new Set(['[object HTMLCollection]', '[object NodeList]',
+                             '[object HTMLFormControlsCollection]',
+                             '[object HTMLOptionsCollection]', '[object HTMLAllCollection]']);
   const isAllCollection = (o) => Object.prototype.toString.call(o) === '[object HTMLAllCollection]';
 
   // Members of the older model that Chromium lacks, each the least its callers
@@ -265,7 +268,10 @@
     },
     // The named members of every item of a collection, as texts, in one call:
     // a walk then costs two trips into the page instead of two or three an item.
-    readEach(objectToken, id, names, positions) {
+    // Reads from the start-th item of the sequence (every item, or the given
+    // positions) for at most budgetMs, so the call answers within its bound on
+    // any page; the caller asks again from where it stopped.
+    readEach(objectToken, id, names, positions, start, budgetMs) {
       try {
         if (objectToken !== token) return { ok: false };
         const entry = byId.get(id);
@@ -273,30 +279,55 @@
         const items = entry.object;
         const length = Math.trunc(Number(read(items, 'length', [])));
         const count = Number.isFinite(length) ? Math.max(0, Math.min(length, 0x7fffffff)) : 0;
-        const itemAt = typeof items.item === 'function' ? (i) => items.item(i)
-                                                        : (i) => read(items, 'item', [i]);
-        const rows = [];
+        // Live collections of elements answer indexing directly, far faster
+        // than item() through the binding.
+        const itemAt = indexable.has(Object.prototype.toString.call(items)) ? (i) => items[i]
+                     : typeof items.item === 'function' ? (i) => items.item(i)
+                     : (i) => read(items, 'item', [i]);
         const wanted = positions === null ? null : positions.filter((p) => p >= 1 && p <= count);
         const total = wanted === null ? count : wanted.length;
-        for (let k = 0; k < total; k++) {
+        // Each text once, cells by its place: a walk's members repeat a lot
+        // (the type of every input), and few texts cross into C++ far faster
+        // than many.
+        const texts = [];
+        const placeOf = new Map();
+        const cells = [];
+        const columns = names.length;
+        const began = performance.now();
+        let k = Math.max(0, Math.trunc(Number(start)) || 0);
+        const first = k;
+        for (; k < total; k++) {
+          if ((k - first) % 16 === 15 && performance.now() - began >= budgetMs) break;
           const i = wanted === null ? k : wanted[k] - 1;
           let item = null;
           try { item = itemAt(i); } catch (error) { item = null; }
-          rows.push(names.map((name) => {
-            if (item === null || item === undefined) return '';
-            try {
-              // Elements answer their own members directly; anything else goes
-              // through the binding that supplies what Chromium lacks.
-              const value = item.nodeType === 1 && name in item ? item[name] : read(item, name, []);
-              return value === null || value === undefined || typeof value === 'object' ||
-                     typeof value === 'function' ? '' : String(value);
-            } catch (error) {
-              return '';  // a member that cannot be read counts as empty
+          const element = item !== null && item !== undefined && item.nodeType === 1;
+          for (let c = 0; c < columns; c++) {
+            let text = '';
+            if (item !== null && item !== undefined) {
+              try {
+                // Elements answer their own members directly; anything else goes
+                // through the binding that supplies what Chromium lacks.
+                const name = names[c];
+                const value = element && name in item ? item[name] : read(item, name, []);
+                if (value !== null && value !== undefined && typeof value !== 'object' &&
+                    typeof value !== 'function') {
+                  text = String(value);
+                }
+              } catch (error) {
+                // a member that cannot be read counts as empty
+              }
             }
-          }));
+            let place = placeOf.get(text);
+            if (place === undefined) {
+              place = texts.length;
+              texts.push(text);
+              placeOf.set(text, place);
+            }
+            cells.push(place);
+          }
         }
-        // One string crosses into C++ far faster than a nested list.
-        return { ok: true, rows: JSON.stringify(rows) };
+        return { ok: true, rows: JSON.stringify([k - first, columns, texts, cells, k >= total]) };
       } catch (error) {
         return { ok: false };
       }

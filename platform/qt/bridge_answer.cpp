@@ -25,9 +25,9 @@ bool IsNumber(const QVariant& value) {
   }
 }
 
-// Registry ids are whole numbers the script counts up from 1; anything else
-// would need a conversion that is undefined outside the range.
-std::optional<uint32_t> RegistryId(const QVariant& value) {
+// Registry ids, counts and places are whole numbers the script counts up;
+// anything else would need a conversion that is undefined outside the range.
+std::optional<uint32_t> WholeNumber(const QVariant& value) {
   if (!IsNumber(value)) return std::nullopt;
   const double number = value.toDouble();
   if (!(number >= 0 && number <= std::numeric_limits<uint32_t>::max()) ||
@@ -54,7 +54,7 @@ BridgeValue DecodeBridgeValue(const QVariant& encoded) {
   if (type == QLatin1String("s")) return {FromQString(value.toString()), std::nullopt};
   if (type != QLatin1String("o")) return {};
   const QVariant token = map.value(QStringLiteral("d"));
-  const std::optional<uint32_t> id = RegistryId(value);
+  const std::optional<uint32_t> id = WholeNumber(value);
   if (token.typeId() != QMetaType::QString || !id) return {};
   return {Variant(), PageObjectRef{token.toString(), *id}};
 }
@@ -78,7 +78,7 @@ std::optional<BridgeValue> DecodeInvokeAnswer(const QVariant& answer) {
   return DecodeBridgeValue(map.value(QStringLiteral("value")));
 }
 
-std::optional<std::vector<std::vector<Text>>> DecodeRowsAnswer(const QVariant& answer) {
+std::optional<RowsAnswer> DecodeRowsAnswer(const QVariant& answer) {
   const QVariantMap map = answer.toMap();
   if (!Succeeded(map)) return std::nullopt;
   const QVariant rows_text = map.value(QStringLiteral("rows"));
@@ -86,19 +86,41 @@ std::optional<std::vector<std::vector<Text>>> DecodeRowsAnswer(const QVariant& a
   QJsonParseError error{};
   const QJsonDocument listed = QJsonDocument::fromJson(rows_text.toString().toUtf8(), &error);
   if (error.error != QJsonParseError::NoError || !listed.isArray()) return std::nullopt;
-  const QJsonArray list = listed.array();
-  std::vector<std::vector<Text>> rows;
-  rows.reserve(static_cast<std::size_t>(list.size()));
-  for (const QJsonValue& row : list) {
-    if (!row.isArray()) return std::nullopt;
-    std::vector<Text> texts;
-    for (const QJsonValue& cell : row.toArray()) {
-      if (!cell.isString()) return std::nullopt;
-      texts.push_back(FromQString(cell.toString()));
-    }
-    rows.push_back(std::move(texts));
+  const QJsonArray parts = listed.array();
+  if (parts.size() != 5 || !parts[2].isArray() || !parts[3].isArray() || !parts[4].isBool()) {
+    return std::nullopt;
   }
-  return rows;
+  const std::optional<uint32_t> row_count = WholeNumber(parts[0].toVariant());
+  const std::optional<uint32_t> column_count = WholeNumber(parts[1].toVariant());
+  // Rows without columns would be memory spent on nothing.
+  if (!row_count || !column_count || *row_count > kMaxRows ||
+      (*column_count == 0 && *row_count > 0)) {
+    return std::nullopt;
+  }
+  const QJsonArray listed_texts = parts[2].toArray();
+  const QJsonArray cells = parts[3].toArray();
+  if (static_cast<uint64_t>(*row_count) * *column_count != static_cast<uint64_t>(cells.size())) {
+    return std::nullopt;
+  }
+  std::vector<Text> texts;
+  texts.reserve(static_cast<std::size_t>(listed_texts.size()));
+  for (const QJsonValue& text : listed_texts) {
+    if (!text.isString()) return std::nullopt;
+    texts.push_back(FromQString(text.toString()));
+  }
+  RowsAnswer decoded;
+  decoded.complete = parts[4].toBool();
+  decoded.rows.resize(*row_count);
+  qsizetype cell = 0;
+  for (auto& row : decoded.rows) {
+    row.reserve(*column_count);
+    for (uint32_t column = 0; column < *column_count; ++column) {
+      const std::optional<uint32_t> place = WholeNumber(cells[cell++].toVariant());
+      if (!place || *place >= texts.size()) return std::nullopt;
+      row.push_back(texts[*place]);
+    }
+  }
+  return decoded;
 }
 
 }  // namespace platform::qt

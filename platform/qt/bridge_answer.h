@@ -39,8 +39,15 @@ QJsonObject EncodeBridgeValue(const BridgeValue& value);
 // The value of an invoke answer {ok: true, value}; nothing when the call failed.
 std::optional<BridgeValue> DecodeInvokeAnswer(const QVariant& answer);
 
-// The rows of a readEach answer {ok: true, rows}, rows being the JSON text of a
-// list of lists of texts; nothing when the call failed or the rows are not that.
-std::optional<std::vector<std::vector<Text>>> DecodeRowsAnswer(const QVariant& answer);
+// The rows of a readEach answer {ok: true, rows}. rows is the JSON text of
+// [row count, column count, [each distinct text], [cells row by row, each the
+// place of its text], whether the read reached the end]. Nothing when the call
+// failed or the rows are not that.
+inline constexpr uint32_t kMaxRows = 1u << 24;
+struct RowsAnswer {
+  std::vector<std::vector<Text>> rows;
+  bool complete = false;
+};
+std::optional<RowsAnswer> DecodeRowsAnswer(const QVariant& answer);
 
 }  // namespace platform::qt

@@ -1,6 +1,7 @@
 #include "platform/qt/page_bridge.h"
 
 #include <csignal>
+#include <iterator>
 
 #include <QFile>
 #include <QJsonArray>
@@ -176,7 +177,7 @@ std::optional<std::vector<std::vector<Text>>> PageBridge::ReadEach(
     ComObject::Id id, const std::vector<Text>& names,
     const std::optional<std::vector<int32_t>>& positions) {
   const uint32_t generation = GenerationOf(id);
-  if (generation >= tokens_.size()) return std::nullopt;
+  if (generation >= tokens_.size() || names.empty()) return std::nullopt;
   QJsonArray encoded_names;
   for (const Text& name : names) encoded_names.append(ToQString(name));
   QJsonValue encoded_positions;  // null: every item
@@ -185,12 +186,28 @@ std::optional<std::vector<std::vector<Text>>> PageBridge::ReadEach(
     for (int32_t position : *positions) list.append(position);
     encoded_positions = list;
   }
-  const QString call = QStringLiteral("readEach(") + Json(tokens_[generation]) + u',' +
+  const QString head = QStringLiteral("readEach(") + Json(tokens_[generation]) + u',' +
                        QString::number(LocalIdOf(id)) + u',' + Json(encoded_names) + u',' +
-                       Json(encoded_positions) + u')';
-  const auto answer = Run(call, kCallTimeoutMs);
-  if (!answer) return std::nullopt;
-  return DecodeRowsAnswer(*answer);
+                       Json(encoded_positions) + u',';
+  // A long collection comes in parts, each read within the call's bound.
+  std::vector<std::vector<Text>> rows;
+  for (;;) {
+    const auto answer = Run(head + QString::number(rows.size()) + u',' +
+                                QString::number(read_each_part_ms_) + u')',
+                            kCallTimeoutMs);
+    if (!answer) return std::nullopt;
+    std::optional<RowsAnswer> part = DecodeRowsAnswer(*answer);
+    if (!part) return std::nullopt;
+    const std::size_t got = part->rows.size();
+    if (rows.empty()) {
+      rows = std::move(part->rows);
+    } else {
+      std::move(part->rows.begin(), part->rows.end(), std::back_inserter(rows));
+    }
+    if (part->complete) return rows;
+    // A part that read nothing, or more than any collection holds, would go on forever.
+    if (got == 0 || rows.size() > kMaxRows) return std::nullopt;
+  }
 }
 
 void PageBridge::Release(ComObject::Id id) {

@@ -39,6 +39,10 @@ class PageBridge : public ObjectHost {
   // Walks then fetch item by item, as on hosts without ReadEach; for comparing
   // the two paths.
   void SetReadEach(bool enabled) { read_each_ = enabled; }
+  // How long the page may read for one part of a ReadEach; a long collection
+  // comes in several parts, each call answering well inside its bound.
+  static constexpr int kReadEachPartMs = 250;
+  void SetReadEachPartMs(int ms) { read_each_part_ms_ = ms; }
   std::optional<std::vector<std::vector<Text>>> ReadEach(
       ComObject::Id id, const std::vector<Text>& names,
       const std::optional<std::vector<int32_t>>& positions) override;
@@ -58,6 +62,7 @@ class PageBridge : public ObjectHost {
   QPointer<QWebEnginePage> page_;
   bool renderer_alive_ = true;
   bool read_each_ = true;
+  int read_each_part_ms_ = kReadEachPartMs;
   int unanswered_calls_ = 0;
   std::vector<QString> tokens_;              // document generation -> its bridge token
   std::map<QString, uint32_t> generations_;  // token -> document generation
