@@ -41,11 +41,21 @@ for ((cycle = 1; cycle <= cycles; cycle++)); do
   rss_kb=$(tree_memory_kb "$tool_pid" Rss)
   echo "$cycle $rss_kb" >>"$curve"
   echo "cycle $cycle: $((rss_kb / 1024)) MB"
+  # Each process on its own, so that growth can be put down to one of them.
+  for p in $(process_tree "$tool_pid"); do
+    kind=$(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -o -- '--type=[a-z-]*' | head -n 1)
+    kb=$(awk '$1 == "Rss:" { print $2 }' "/proc/$p/smaps_rollup" 2>/dev/null)
+    echo "$cycle $p ${kind:-tool} ${kb:-0}" >>"$work/processes.txt"
+  done
 done
 
 # The slope of resident memory over cycles, by least squares, per 100 cycles.
 growth=$(awk '{ n++; sx += $1; sy += $2 / 1024; sxx += $1 * $1; sxy += $1 * $2 / 1024 }
   END { d = n * sxx - sx * sx; printf "%.2f", d ? 100 * (n * sxy - sx * sy) / d : 0 }' "$curve")
 echo "soak_rss_growth_mb_per_100_cycles=$growth MB"
-echo "The curve: $curve"
+echo "The curve: $curve; each process after each cycle: $work/processes.txt"
+# What each process held after the first cycle and after the last.
+awk -v last="$cycles" '$1 == 1 { first[$2] = $4; kind[$2] = $3 } $1 == last { final[$2] = $4; kind[$2] = $3 }
+  END { for (p in kind) printf "  %s %s: %d -> %d kB\n", kind[p], p, first[p], final[p] }' \
+  "$work/processes.txt"
 awk -v g="$growth" 'BEGIN { exit !(g <= 5) }' || fail "memory grows $growth MB per 100 cycles"

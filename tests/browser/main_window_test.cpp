@@ -55,7 +55,7 @@ class MainWindowTest : public ::testing::Test {
 
   std::unique_ptr<app::MainWindow> Open() {
     auto window = std::make_unique<app::MainWindow>(
-        loop_, app::MainWindow::Options{SettingsPath(), HtmlViewer::Storage::kOffTheRecord});
+        loop_, app::MainWindow::Options{SettingsPath(), HtmlViewer::Storage::kOffTheRecord, {}});
     window->show();
     return window;
   }
@@ -340,7 +340,7 @@ TEST_F(MainWindowTest, CloseButtonAndEscEndTheProgramEvenWhileAHandlerWaits) {
     SCOPED_TRACE(how);
     QtEventLoop loop;
     WriteBytes(SettingsPath(), CompleteSettings());
-    app::MainWindow window(loop, {SettingsPath(), HtmlViewer::Storage::kOffTheRecord});
+    app::MainWindow window(loop, {SettingsPath(), HtmlViewer::Storage::kOffTheRecord, {}});
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     window.activateWindow();
