@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -86,7 +87,12 @@ BackEnd::BackEnd() {
   connect(&server_, &QTcpServer::newConnection, this, [this] { Accept(); });
 }
 
-BackEnd::~BackEnd() { GoDown(); }
+BackEnd::~BackEnd() {
+  GoDown();
+  // Sockets still open (a page held back, say) would otherwise go with the
+  // server and report their end to a back end already half destroyed.
+  qDeleteAll(pending_.keys());
+}
 
 bool BackEnd::Listen(quint16 port) {
   if (!server_.listen(QHostAddress::LocalHost, port)) return false;
@@ -142,8 +148,23 @@ void BackEnd::Read(QTcpSocket* socket) {
   request.body = received.mid(head_end + 4, body_size);
   received.clear();
 
-  socket->write(Serialise(Answer(request)));
-  socket->disconnectFromHost();
+  const Response response = Answer(request);
+  const QByteArray answer = Serialise(response);
+  const auto send = [socket, answer] {
+    socket->write(answer);
+    socket->disconnectFromHost();
+  };
+  if (page_delay_ms_ <= 0 || !response.content_type.startsWith("text/html")) {
+    send();
+    return;
+  }
+  // Held by a timer, not a sleep, so the server goes on answering others; a
+  // socket the client gave up on in the meantime takes the timer with it.
+  const QString page = ProtectedPages().value(request.path, request.path.mid(1));
+  QTimer::singleShot(page_delay_ms_, Qt::PreciseTimer, socket, [this, page, send] {
+    Record(u"answer "_s + page);
+    send();
+  });
 }
 
 bool BackEnd::HasSession(const Request& request) const {
@@ -173,7 +194,7 @@ BackEnd::Response BackEnd::Answer(const Request& request) {
   if (path == u"/login"_s) return AnswerLogin(request);
 
   const bool is_page = ProtectedPages().contains(path);
-  if (!is_page && path != u"/press"_s && path != u"/progress"_s) {
+  if (!is_page && path != u"/press"_s && path != u"/progress"_s && path != u"/alerted"_s) {
     Record(u"missing "_s + path);
     return {404, {}, {}, {}};
   }
@@ -189,6 +210,8 @@ BackEnd::Response BackEnd::Answer(const Request& request) {
   if (path == u"/press"_s) {
     Record(u"press %1:%2"_s.arg(request.query.queryItemValue(u"page"_s),
                                 request.query.queryItemValue(u"control"_s)));
+  } else if (path == u"/alerted"_s) {
+    Record(u"alert "_s + request.query.queryItemValue(u"page"_s));
   } else {
     Record(u"progress %1 %2"_s.arg(request.query.queryItemValue(u"n"_s),
                                    request.query.queryItemValue(u"visibility"_s)));

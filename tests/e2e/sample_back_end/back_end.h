@@ -1,7 +1,9 @@
 // A small stand-in for a site's administration back end, served on 127.0.0.1:
 // a login form with a session cookie, a collection page, a channel generation
 // page and a home generation address. It records every page load, button press
-// and collection step with its time, for tests to read.
+// and collection step with its time, for tests to read. The collection and
+// channel pages asked for with "?alert=1" open an alert once they have loaded,
+// and that is recorded as "alert <page>" just before.
 #pragma once
 
 #include <QElapsedTimer>
@@ -18,7 +20,8 @@ namespace sample_back_end {
 
 struct Event {
   qint64 ms = 0;  // since the server started
-  QString what;   // "load collect", "press channels:make-all", "progress 3 visible", ...
+  QString what;   // "load collect", "press channels:make-all", "progress 3 visible",
+                  // "alert collect", "answer channels", ...
 };
 
 // One line per event, "<ms> <what>", as GET /__record serves them.
@@ -39,6 +42,11 @@ class BackEnd : public QObject {
   void GoDown();
   // Listens again on the same port.
   bool ComeBack();
+
+  // From now on every HTML page is answered `ms` late, as by an overloaded
+  // site, and recorded as "answer <page>" when it goes out; other requests are
+  // answered meanwhile.
+  void SetPageDelay(int ms) { page_delay_ms_ = ms; }
 
   quint16 Port() const { return port_; }
   QString Url(const QString& path) const;
@@ -64,6 +72,7 @@ class BackEnd : public QObject {
   QList<Event> recording_;
   QSet<QByteArray> sessions_;
   QHash<QTcpSocket*, QByteArray> pending_;
+  int page_delay_ms_ = 0;
 };
 
 }  // namespace sample_back_end

@@ -34,3 +34,12 @@ function stopCollecting() {
 function showStatus(text) {
   document.getElementById('status').textContent = text;
 }
+
+// "?alert=1": the page opens an alert once it has loaded, as back ends do to
+// announce something, and waits for the operator.
+if (/[?&]alert=1(&|$)/.test(location.search)) {
+  addEventListener('load', function () {
+    send('/alerted?page=' + document.body.dataset.page);
+    alert('采集规则已更新，请确认后继续。');
+  });
+}
