@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 
 #include "platform/browser_box.h"
@@ -33,7 +35,17 @@ class HtmlViewer : public QWidget, public BrowserBox {
   // Late-bound access to the document shown.
   const std::shared_ptr<PageBridge>& Bridge() const { return bridge_; }
 
+  // The page's own dialogs (alert, confirm, prompt) never wait for anyone:
+  // they are answered OK at once, so an unattended cycle is never held up by
+  // one, and their last message stays on show in this box until replaced or
+  // closed. Empty until a page has opened one.
+  QMessageBox* PageMessage() const { return page_message_; }
+  static constexpr char16_t kPageMessageTitle[] = u"网页消息";
+
  private:
+  void ShowPageMessage(const QString& text);
+
+  QPointer<QMessageBox> page_message_;
   QWebEngineProfile* profile_ = nullptr;
   QWebEngineView* view_ = nullptr;
   std::shared_ptr<PageBridge> bridge_;
