@@ -27,14 +27,18 @@ bool IsNumber(const QVariant& value) {
 
 // Registry ids, counts and places are whole numbers the script counts up;
 // anything else would need a conversion that is undefined outside the range.
-std::optional<uint32_t> WholeNumber(const QVariant& value) {
-  if (!IsNumber(value)) return std::nullopt;
-  const double number = value.toDouble();
+std::optional<uint32_t> WholeNumber(double number) {
   if (!(number >= 0 && number <= std::numeric_limits<uint32_t>::max()) ||
       number != std::floor(number)) {
     return std::nullopt;
   }
   return static_cast<uint32_t>(number);
+}
+std::optional<uint32_t> WholeNumber(const QVariant& value) {
+  return IsNumber(value) ? WholeNumber(value.toDouble()) : std::nullopt;
+}
+std::optional<uint32_t> WholeNumber(const QJsonValue& value) {
+  return value.isDouble() ? WholeNumber(value.toDouble()) : std::nullopt;
 }
 
 // The script answers `ok` with a boolean; a text "true" is not an answer of it.
@@ -90,8 +94,8 @@ std::optional<RowsAnswer> DecodeRowsAnswer(const QVariant& answer) {
   if (parts.size() != 5 || !parts[2].isArray() || !parts[3].isArray() || !parts[4].isBool()) {
     return std::nullopt;
   }
-  const std::optional<uint32_t> row_count = WholeNumber(parts[0].toVariant());
-  const std::optional<uint32_t> column_count = WholeNumber(parts[1].toVariant());
+  const std::optional<uint32_t> row_count = WholeNumber(parts[0]);
+  const std::optional<uint32_t> column_count = WholeNumber(parts[1]);
   // Rows without columns would be memory spent on nothing.
   if (!row_count || !column_count || *row_count > kMaxRows ||
       (*column_count == 0 && *row_count > 0)) {
@@ -115,7 +119,7 @@ std::optional<RowsAnswer> DecodeRowsAnswer(const QVariant& answer) {
   for (auto& row : decoded.rows) {
     row.reserve(*column_count);
     for (uint32_t column = 0; column < *column_count; ++column) {
-      const std::optional<uint32_t> place = WholeNumber(cells[cell++].toVariant());
+      const std::optional<uint32_t> place = WholeNumber(cells[cell++]);
       if (!place || *place >= texts.size()) return std::nullopt;
       row.push_back(texts[*place]);
     }

@@ -15,6 +15,7 @@
 #include "pageauto/page_automation.h"
 #include "tests/support/fake_dom.h"
 #include "tests/support/fake_window_tree.h"
+#include "tests/support/row_names.h"
 
 namespace {
 
@@ -28,16 +29,8 @@ using test_support::FakeDom;
 using test_support::FakeElement;
 using test_support::FakeWindowTree;
 
-template <typename Case>
-std::string RowName(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.name;
-}
-
-// A failing row is reported by its name rather than its bytes.
-template <typename Case>
-auto operator<<(std::ostream& out, const Case& row) -> decltype(row.name, out) {
-  return out << row.name;
-}
+using test_support::RowName;
+using test_support::operator<<;
 
 // A page attached to a PageAutomation that holds the only reference to it.
 class AttachedPage {

@@ -18,6 +18,7 @@
 #include "platform/shell.h"
 #include "tests/support/fake_dom.h"
 #include "tests/support/fake_window_tree.h"
+#include "tests/support/row_names.h"
 
 namespace {
 
@@ -30,16 +31,8 @@ using test_support::FakeWindowTree;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-template <typename Case>
-std::string RowName(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.name;
-}
-
-// A failing row is reported by its name rather than its bytes.
-template <typename Case>
-auto operator<<(std::ostream& out, const Case& row) -> decltype(row.name, out) {
-  return out << row.name;
-}
+using test_support::RowName;
+using test_support::operator<<;
 
 Text IdOf(const FakeDom& dom, const ComObject& object) {
   const FakeElement* element = dom.ElementOf(object);

@@ -17,6 +17,7 @@
 
 #include "tests/support/fake_dom.h"
 #include "tests/support/fake_window_tree.h"
+#include "tests/support/row_names.h"
 
 namespace {
 
@@ -32,16 +33,8 @@ using ::testing::IsEmpty;
 
 const Text kServer = platform::kBrowserServerClassName;
 
-template <typename Case>
-std::string RowName(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.name;
-}
-
-// A failing row is reported by its name rather than its bytes.
-template <typename Case>
-auto operator<<(std::ostream& out, const Case& row) -> decltype(row.name, out) {
-  return out << row.name;
-}
+using test_support::RowName;
+using test_support::operator<<;
 
 std::vector<Text> ClickedIds(const FakeDom& dom) {
   std::vector<Text> ids;

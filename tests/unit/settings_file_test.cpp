@@ -23,6 +23,7 @@
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include "tests/support/row_names.h"
 
 namespace cycle {
 // Lets a failing comparison show all six texts.
@@ -41,10 +42,7 @@ using cycle::Settings;
 using cycle::WriteSettingsFile;
 using platform::Text;
 
-template <typename Case>
-std::string RowName(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.name;
-}
+using test_support::RowName;
 
 const Settings kSix{"a", "b", "", "d", "1", "10"};
 const Settings kSixEmpty{};

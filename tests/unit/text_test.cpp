@@ -8,15 +8,13 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include "tests/support/row_names.h"
 
 namespace {
 
 using platform::Text;
 
-template <typename Case>
-std::string RowName(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.name;
-}
+using test_support::RowName;
 
 // A rule applied to one text.
 template <typename Expected>
