@@ -52,10 +52,15 @@ ComObject ItemAt(const ComObject& collection, int64_t position) {
 
 }  // namespace
 
-int32_t CollectionLength(const ComObject& collection) {
-  const double length = std::trunc(collection.GetNumber("length"));
-  return static_cast<int32_t>(std::clamp<double>(length, std::numeric_limits<int32_t>::min(),
+int32_t CutToInt32(double number) {
+  if (std::isnan(number)) return 0;
+  return static_cast<int32_t>(std::clamp<double>(std::trunc(number),
+                                                 std::numeric_limits<int32_t>::min(),
                                                  std::numeric_limits<int32_t>::max()));
+}
+
+int32_t CollectionLength(const ComObject& collection) {
+  return CutToInt32(collection.GetNumber("length"));
 }
 
 ComObject WalkCollection(const ComObject& collection, const Walk& walk) {

@@ -41,6 +41,10 @@ struct Walk {
 // same either way.
 platform::ComObject WalkCollection(const platform::ComObject& collection, const Walk& walk);
 
+// A number from the page cut toward zero and held within 32 bits; what is not
+// a number at all counts as 0.
+int32_t CutToInt32(double number);
+
 // The collection's length read as a number and cut toward zero.
 int32_t CollectionLength(const platform::ComObject& collection);
 

@@ -1,8 +1,6 @@
 #include "pageauto/option_groups.h"
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "pageauto/collection_walk.h"
 
@@ -91,9 +89,7 @@ bool SelectList::SetOptionValue(int32_t position, const Text& value) {
 }
 
 int32_t SelectList::GetSelectedIndex() {
-  const double index = std::trunc(select_.GetNumber("selectedIndex"));
-  return static_cast<int32_t>(std::clamp<double>(index, std::numeric_limits<int32_t>::min(),
-                                                 std::numeric_limits<int32_t>::max()));
+  return CutToInt32(select_.GetNumber("selectedIndex"));
 }
 
 bool SelectList::SetSelectedIndex(int32_t position) {
