@@ -13,8 +13,8 @@
 #include <string>
 
 #include "pageauto/page_automation.h"
+#include "tests/support/attached_page.h"
 #include "tests/support/fake_dom.h"
-#include "tests/support/fake_window_tree.h"
 #include "tests/support/row_names.h"
 
 namespace {
@@ -27,20 +27,10 @@ using platform::Text;
 using platform::Variant;
 using test_support::FakeDom;
 using test_support::FakeElement;
-using test_support::FakeWindowTree;
 
+using test_support::AttachedPage;
 using test_support::RowName;
 using test_support::operator<<;
-
-// A page attached to a PageAutomation that holds the only reference to it.
-class AttachedPage {
- protected:
-  void Attach() { ASSERT_TRUE(page_.AttachDocument(dom_->Document())); }
-
-  std::shared_ptr<FakeDom> dom_ = std::make_shared<FakeDom>();
-  FakeWindowTree windows_;
-  PageAutomation page_{windows_};
-};
 
 // --- Radio and check-box groups ---------------------------------------------
 

@@ -16,6 +16,7 @@
 #include "pageauto/option_groups.h"
 #include "pageauto/page_automation.h"
 #include "platform/shell.h"
+#include "tests/support/attached_page.h"
 #include "tests/support/fake_dom.h"
 #include "tests/support/fake_window_tree.h"
 #include "tests/support/row_names.h"
@@ -31,6 +32,7 @@ using test_support::FakeWindowTree;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
+using test_support::AttachedPage;
 using test_support::RowName;
 using test_support::operator<<;
 
@@ -51,16 +53,6 @@ std::vector<Text> SubmittedForms(const FakeDom& dom) {
   }
   return ids;
 }
-
-// A page attached to a PageAutomation that holds the only reference to it.
-class AttachedPage {
- protected:
-  void Attach() { ASSERT_TRUE(page_.AttachDocument(dom_->Document())); }
-
-  std::shared_ptr<FakeDom> dom_ = std::make_shared<FakeDom>();
-  FakeWindowTree windows_;
-  PageAutomation page_{windows_};
-};
 
 class OnPage : public AttachedPage, public ::testing::Test {};
 using ElementContentTest = OnPage;

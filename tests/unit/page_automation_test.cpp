@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/attached_page.h"
 #include "tests/support/fake_dom.h"
 #include "tests/support/fake_window_tree.h"
 #include "tests/support/row_names.h"
@@ -33,6 +34,7 @@ using ::testing::IsEmpty;
 
 const Text kServer = platform::kBrowserServerClassName;
 
+using test_support::AttachedPage;
 using test_support::RowName;
 using test_support::operator<<;
 
@@ -44,16 +46,6 @@ std::vector<Text> ClickedIds(const FakeDom& dom) {
 
 // A page with one document attached to a PageAutomation that holds the only
 // reference to it.
-class AttachedPage {
- protected:
-  AttachedPage() = default;
-  void Attach() { ASSERT_TRUE(page_.AttachDocument(dom_->Document())); }
-
-  std::shared_ptr<FakeDom> dom_ = std::make_shared<FakeDom>();
-  FakeWindowTree windows_;
-  PageAutomation page_{windows_};
-};
-
 // --- The in-memory page the rules run on ------------------------------------
 
 // What the rules below rely on from the page: names bind in any letter case,
