@@ -5,6 +5,8 @@
 #include <limits>
 #include <optional>
 
+#include "platform/text.h"
+
 namespace pageauto {
 namespace {
 
@@ -28,26 +30,33 @@ class FetchedItem : public WalkItem {
   const Text* first_;
 };
 
-// Members read in the page beforehand: the first for every item, the rest
-// for the candidates.
+// Members read in the page beforehand, in the order the walk named them.
 class PrefetchedItem : public WalkItem {
  public:
-  PrefetchedItem(const Text* first, const std::vector<Text>& rest) : first_(first), rest_(rest) {}
+  explicit PrefetchedItem(const std::vector<Text>& row) : row_(row) {}
   Text Read(std::size_t member) const override {
-    if (first_ != nullptr) {
-      if (member == 0) return *first_;
-      --member;
-    }
-    return member < rest_.size() ? rest_[member] : Text();
+    return member < row_.size() ? row_[member] : Text();
   }
 
  private:
-  const Text* first_;
-  const std::vector<Text>& rest_;
+  const std::vector<Text>& row_;
 };
+
+bool IsCandidate(const Walk& walk, const Text& first) {
+  if (walk.candidates.empty() || walk.members.empty()) return true;
+  const Text folded = platform::FoldLower(first);
+  return std::find(walk.candidates.begin(), walk.candidates.end(), folded) !=
+         walk.candidates.end();
+}
 
 ComObject ItemAt(const ComObject& collection, int64_t position) {
   return collection.CallObject("item", {static_cast<double>(position - 1)});
+}
+
+// An item the page has just shown to be there (by its members or its
+// collection's length), taken without waiting.
+ComObject SeenItemAt(const ComObject& collection, int64_t position) {
+  return collection.CallObjectAhead("item", {static_cast<double>(position - 1)});
 }
 
 }  // namespace
@@ -64,48 +73,23 @@ int32_t CollectionLength(const ComObject& collection) {
 }
 
 ComObject WalkCollection(const ComObject& collection, const Walk& walk) {
-  const bool filtered = walk.candidate && !walk.members.empty();
+  const bool filtered = !walk.candidates.empty() && !walk.members.empty();
   if (collection.CanReadEach()) {
-    // Two trips into the page at most: the deciding member of every item, then
-    // the other members of the candidates.
-    std::vector<int32_t> positions;
-    std::vector<Text> firsts;
-    std::vector<Text> rest_names = walk.members;
-    if (filtered) {
-      const auto rows = collection.ReadEach({walk.members.front()}, std::nullopt);
+    // One trip into the page reads what every item needs; the chosen item is
+    // then taken without waiting. A walk that reads nothing (by position)
+    // needs only the length.
+    std::optional<std::vector<std::vector<Text>>> rows;
+    if (!walk.members.empty()) {
+      rows = collection.ReadEach(walk.members, walk.candidates);
       if (!rows) return {};
-      for (std::size_t i = 0; i < rows->size(); ++i) {
-        const Text first = (*rows)[i].empty() ? Text() : (*rows)[i].front();
-        if (!walk.candidate(first)) continue;
-        positions.push_back(static_cast<int32_t>(std::min<std::size_t>(
-            i + 1, std::numeric_limits<int32_t>::max())));
-        firsts.push_back(first);
-      }
-      rest_names.erase(rest_names.begin());
-    }
-    std::optional<std::vector<std::vector<Text>>> rest;
-    if (!rest_names.empty() && (!filtered || !positions.empty())) {
-      rest = collection.ReadEach(rest_names, filtered ? std::optional(positions) : std::nullopt);
-      if (!rest) return {};
     }
     static const std::vector<Text> kNone;
-    auto row_at = [&](std::size_t k) -> const std::vector<Text>& {
-      return rest && k < rest->size() ? (*rest)[k] : kNone;
-    };
-    if (filtered) {
-      for (std::size_t k = 0; k < positions.size(); ++k) {
-        if (walk.examine(PrefetchedItem(&firsts[k], row_at(k)), positions[k])) {
-          return ItemAt(collection, positions[k]);
-        }
-      }
-      return {};
-    }
-    // A walk that reads nothing (by position) needs only the length.
-    const int64_t count = rest ? static_cast<int64_t>(rest->size()) : CollectionLength(collection);
+    const int64_t count = rows ? static_cast<int64_t>(rows->size()) : CollectionLength(collection);
     for (int64_t i = 1; i <= std::min<int64_t>(count, std::numeric_limits<int32_t>::max()); ++i) {
-      if (walk.examine(PrefetchedItem(nullptr, row_at(static_cast<std::size_t>(i - 1))),
-                       static_cast<int32_t>(i))) {
-        return ItemAt(collection, i);
+      const std::vector<Text>& row = rows ? (*rows)[static_cast<std::size_t>(i - 1)] : kNone;
+      if (filtered && !IsCandidate(walk, row.empty() ? Text() : row.front())) continue;
+      if (walk.examine(PrefetchedItem(row), static_cast<int32_t>(i))) {
+        return SeenItemAt(collection, i);
       }
     }
     return {};
@@ -116,7 +100,7 @@ ComObject WalkCollection(const ComObject& collection, const Walk& walk) {
     Text first;
     if (filtered) {
       first = item.GetText(walk.members.front());
-      if (!walk.candidate(first)) continue;
+      if (!IsCandidate(walk, first)) continue;
     }
     if (walk.examine(FetchedItem(item, walk.members, filtered ? &first : nullptr),
                      static_cast<int32_t>(i))) {

@@ -21,12 +21,13 @@ class WalkItem {
 
 using Examine = std::function<bool(const WalkItem& item, int32_t position)>;
 
-// What a walk reads and how it chooses. When `candidate` is set, the first
-// member is read of every item and only the items it accepts are examined (and
+// What a walk reads and how it chooses. When `candidates` (texts in lower
+// case) are given, the first member is read of every item, and only the items
+// whose first member, folded by FoldLower, is one of them are examined (and
 // have their other members read); otherwise every item is examined.
 struct Walk {
   std::vector<platform::Text> members;
-  std::function<bool(const platform::Text& first_member)> candidate;
+  std::vector<platform::Text> candidates;
   Examine examine;
 };
 
@@ -36,9 +37,9 @@ struct Walk {
 // as a floating-point number); empty when none is accepted or N <= 0.
 //
 // Where the page can, the named members of all items come in one call into
-// the page and only the chosen item is fetched; elsewhere each item is fetched
-// and its members read as the examination asks for them. The choice is the
-// same either way.
+// the page and only the chosen item is fetched, without waiting; elsewhere
+// each item is fetched and its members read as the examination asks for them.
+// The choice is the same either way.
 platform::ComObject WalkCollection(const platform::ComObject& collection, const Walk& walk);
 
 // A number from the page cut toward zero and held within 32 bits; what is not

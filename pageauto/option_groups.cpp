@@ -66,7 +66,9 @@ SelectList& SelectList::operator=(const SelectList& other) = default;
 
 void SelectList::AttachSelect(const ComObject& select) {
   select_ = select;
-  options_ = select_.GetObject("options");
+  // Taken without waiting: a list's options are always there, and on anything
+  // else every use of them fails just as a missing member would.
+  options_ = select_.GetObjectAhead("options");
 }
 
 // Unlike the groups, the options are asked through the `item` method.

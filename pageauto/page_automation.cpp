@@ -11,10 +11,8 @@ namespace {
 constexpr int kDocumentRequestTimeoutMs = 1000;
 constexpr std::size_t kClassNameBufferSize = 255;
 
-bool IsButtonLike(const Text& folded_type) {
-  return folded_type == "submit" || folded_type == "button" || folded_type == "reset" ||
-         folded_type == "image";
-}
+// The input types a press by caption or position counts as buttons.
+const std::vector<Text> kButtonTypes = {"submit", "button", "reset", "image"};
 
 bool Matches(const Text& property, const Text& text, std::optional<bool> exact) {
   if (exact.value_or(false)) return property == text;
@@ -122,8 +120,9 @@ bool PageAutomation::ClickButton(const Text& text, int32_t kind, std::optional<b
 bool PageAutomation::Click(const char* tag, const Text& text, int32_t kind,
                            std::optional<bool> exact) {
   const bool buttons = Text(tag) == "input";
-  // Taken on every call, whatever the kind.
-  const ComObject collection = attached_document_.CallObject("getElementsByTagName", {Text(tag)});
+  // Taken on every call, whatever the kind; a document always gives one.
+  const ComObject collection =
+      attached_document_.CallObjectAhead("getElementsByTagName", {Text(tag)});
 
   if (kind == kById || kind == kByName) {
     const ComObject element = GetElement(text, kind);
@@ -140,10 +139,7 @@ bool PageAutomation::Click(const char* tag, const Text& text, int32_t kind,
   Walk walk;
   if (buttons) {
     walk.members.push_back("type");
-    walk.candidate = [kind](const Text& type) {
-      const Text folded = platform::FoldLower(type);
-      return kind == kByAddress ? folded == "image" : IsButtonLike(folded);
-    };
+    walk.candidates = kind == kByAddress ? std::vector<Text>{"image"} : kButtonTypes;
   }
   if (kind == kByText) walk.members.push_back(buttons ? "value" : "innerText");
   if (kind == kByAddress) walk.members.push_back(buttons ? "src" : "href");
@@ -233,9 +229,11 @@ CheckBoxGroup PageAutomation::GetCheckBoxGroup(const Text& name) {
 }
 
 SelectList PageAutomation::GetSelectList(const Text& key, int32_t mode) {
-  // Only the body's lists count; body and all are let go before the walk.
-  const ComObject selects =
-      attached_document_.GetObject("body").GetObject("all").CallObject("tags", {Text("select")});
+  // Only the body's lists count; body and all are let go before the walk. A
+  // document without a body fails the whole chain, so the walk finds nothing.
+  const ComObject selects = attached_document_.GetObjectAhead("body")
+                                .GetObjectAhead("all")
+                                .CallObjectAhead("tags", {Text("select")});
   SelectList list;
   list.AttachSelect(LookUp(selects, key, mode, Folding::kAsciiCase));
   return list;
@@ -256,11 +254,11 @@ void PageAutomation::ShellOpen(const Text& target) {
 }
 
 int32_t PageAutomation::GetFrameCount() {
-  return CollectionLength(attached_document_.GetObject("frames"));
+  return CollectionLength(attached_document_.GetObjectAhead("frames"));
 }
 
 ComObject PageAutomation::GetFrame(const Text& key, int32_t mode) {
-  return LookUp(attached_document_.GetObject("frames"), key, mode, Folding::kAsciiCase);
+  return LookUp(attached_document_.GetObjectAhead("frames"), key, mode, Folding::kAsciiCase);
 }
 
 ComObject PageAutomation::GetFrameElement(const Text& key, int32_t mode) {

@@ -54,12 +54,26 @@ Variant ComObject::Call(const Text& name, const Arguments& arguments) const {
   return host->Invoke(ref_->id, name, InvokeKind::kCall, arguments).value;
 }
 
+ComObject ComObject::GetObjectAhead(const Text& name) const {
+  if (!ref_) return {};
+  auto host = ref_->host.lock();
+  if (!host) return {};
+  return host->InvokeAhead(ref_->id, name, InvokeKind::kGet, {});
+}
+
+ComObject ComObject::CallObjectAhead(const Text& name, const Arguments& arguments) const {
+  if (!ref_) return {};
+  auto host = ref_->host.lock();
+  if (!host) return {};
+  return host->InvokeAhead(ref_->id, name, InvokeKind::kCall, arguments);
+}
+
 std::optional<std::vector<std::vector<Text>>> ComObject::ReadEach(
-    const std::vector<Text>& names, const std::optional<std::vector<int32_t>>& positions) const {
+    const std::vector<Text>& names, const std::vector<Text>& candidates) const {
   if (!ref_) return std::nullopt;
   auto host = ref_->host.lock();
   if (!host) return std::nullopt;
-  return host->ReadEach(ref_->id, names, positions);
+  return host->ReadEach(ref_->id, names, candidates);
 }
 
 bool ComObject::CanReadEach() const {

@@ -78,14 +78,22 @@ class ComObject {
   ComObject CallObject(const Text& name, const Arguments& arguments = {}) const {
     return Call(name, arguments).ToObject();
   }
+  // As GetObject and CallObject, for members the caller knows give an object
+  // (a document's collections, the item a walk has just read): the host may
+  // send the request without waiting for its answer, so a chain of them costs
+  // no trip into the page until something is read. Should the member give no
+  // object after all, the reference fails every later use (neutral values).
+  ComObject GetObjectAhead(const Text& name) const;
+  ComObject CallObjectAhead(const Text& name, const Arguments& arguments = {}) const;
 
-  // For a collection: the named members of every item (or of the items at the
-  // given one-based positions), read as texts in one go where the host can
-  // (empty texts for what an item lacks). Nothing when the host reads item by
-  // item only, the read failed, or no member is named.
+  // For a collection: the named members of every item, read as texts in one
+  // go where the host can (empty texts for what an item lacks). With
+  // `candidates` (texts in lower case), the members after the first are read
+  // only of the items whose first member, folded as FoldLower does, is one of
+  // them; the others have empty texts there. Nothing when the host reads item
+  // by item only, the read failed, or no member is named.
   std::optional<std::vector<std::vector<Text>>> ReadEach(
-      const std::vector<Text>& names,
-      const std::optional<std::vector<int32_t>>& positions = std::nullopt) const;
+      const std::vector<Text>& names, const std::vector<Text>& candidates = {}) const;
   // Whether ReadEach can answer at all for this object's host.
   bool CanReadEach() const;
 
@@ -111,13 +119,19 @@ class ObjectHost : public std::enable_shared_from_this<ObjectHost> {
   virtual ~ObjectHost() = default;
   virtual InvokeResult Invoke(ComObject::Id id, const Text& name, InvokeKind kind,
                               const Arguments& arguments) = 0;
+  // The object a read or call gives, taken as ComObject::GetObjectAhead
+  // describes; hosts that cannot take it ahead wait for it.
+  virtual ComObject InvokeAhead(ComObject::Id id, const Text& name, InvokeKind kind,
+                                const Arguments& arguments) {
+    return Invoke(id, name, kind, arguments).value.ToObject();
+  }
   // The last reference to `id` went away.
   virtual void Release(ComObject::Id id) = 0;
   // Reading every item of a collection in one go; hosts that cannot say so.
   virtual bool CanReadEach() const { return false; }
   virtual std::optional<std::vector<std::vector<Text>>> ReadEach(
       ComObject::Id /*collection*/, const std::vector<Text>& /*names*/,
-      const std::optional<std::vector<int32_t>>& /*positions*/) {
+      const std::vector<Text>& /*candidates*/) {
     return std::nullopt;
   }
 };

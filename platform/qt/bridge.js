@@ -10,6 +10,8 @@
   const byId = new Map();      // id -> { object, count }
   const idOf = new Map();      // object -> id
   let nextId = 1;
+  // Numbers C++ chose for objects it took ahead -> the objects' own numbers.
+  const aheadOf = new Map();
 
   function hold(object) {
     let id = idOf.get(object);
@@ -22,7 +24,17 @@
     return id;
   }
 
+  function entryOf(id) {
+    const own = aheadOf.get(id);
+    return byId.get(own === undefined ? id : own);
+  }
+
   function release(id) {
+    const own = aheadOf.get(id);
+    if (own !== undefined) {
+      aheadOf.delete(id);
+      id = own;
+    }
     const entry = byId.get(id);
     if (!entry) return;
     if (--entry.count <= 0) {
@@ -48,7 +60,7 @@
     switch (argument.t) {
       case 'b': case 'n': case 's': return argument.v;
       case 'o': {
-        const entry = argument.d === token ? byId.get(argument.v) : undefined;
+        const entry = argument.d === token ? entryOf(argument.v) : undefined;
         if (!entry) throw new Error('stale object');
         return entry.object;
       }
@@ -254,7 +266,7 @@
     invoke(objectToken, id, name, kind, encodedArgs) {
       try {
         if (objectToken !== token) return { ok: false };
-        const entry = byId.get(id);
+        const entry = entryOf(id);
         if (!entry) return { ok: false };
         const args = encodedArgs.map(decode);
         if (kind === 'p') {
@@ -266,41 +278,52 @@
         return { ok: false };
       }
     },
+    // invoke, its object filed under the number C++ chose; nothing is
+    // answered. Anything but an object files nothing, so every later use of
+    // the number fails.
+    invokeAhead(objectToken, id, name, kind, encodedArgs, aheadId) {
+      const answer = this.invoke(objectToken, id, name, kind, encodedArgs);
+      if (answer.ok && answer.value.t === 'o' && !aheadOf.has(aheadId)) {
+        aheadOf.set(aheadId, answer.value.v);
+      } else if (answer.ok && answer.value.t === 'o') {
+        release(answer.value.v);
+      }
+    },
     // The named members of every item of a collection, as texts, in one call:
-    // a walk then costs two trips into the page instead of two or three an item.
-    // Reads from the start-th item of the sequence (every item, or the given
-    // positions) for at most budgetMs, so the call answers within its bound on
-    // any page; the caller asks again from where it stopped.
-    readEach(objectToken, id, names, positions, start, budgetMs) {
+    // a walk then costs one trip into the page instead of two or three an item.
+    // With candidates (texts in lower case), the members after the first are
+    // read only of the items whose first member, its A-Z folded, is one of
+    // them; the others get empty texts there. Reads from the start-th item for
+    // at most budgetMs, so the call answers within its bound on any page; the
+    // caller asks again from where it stopped.
+    readEach(objectToken, id, names, candidates, start, budgetMs) {
       try {
         if (objectToken !== token) return { ok: false };
-        const entry = byId.get(id);
+        const entry = entryOf(id);
         if (!entry) return { ok: false };
         const items = entry.object;
         const length = Math.trunc(Number(read(items, 'length', [])));
-        const count = Number.isFinite(length) ? Math.max(0, Math.min(length, 0x7fffffff)) : 0;
+        const total = Number.isFinite(length) ? Math.max(0, Math.min(length, 0x7fffffff)) : 0;
         // Live collections of elements answer indexing directly, far faster
         // than item() through the binding.
         const itemAt = indexable.has(Object.prototype.toString.call(items)) ? (i) => items[i]
                      : typeof items.item === 'function' ? (i) => items.item(i)
                      : (i) => read(items, 'item', [i]);
-        const wanted = positions === null ? null : positions.filter((p) => p >= 1 && p <= count);
-        const total = wanted === null ? count : wanted.length;
+        const wanted = candidates === null ? null : new Set(candidates);
         // Each text once, cells by its place: a walk's members repeat a lot
         // (the type of every input), and few texts cross into C++ far faster
         // than many.
-        const texts = [];
-        const placeOf = new Map();
+        const texts = [''];
+        const placeOf = new Map([['', 0]]);
         const cells = [];
         const columns = names.length;
         const began = performance.now();
         let k = Math.max(0, Math.trunc(Number(start)) || 0);
         const first = k;
         for (; k < total; k++) {
-          if ((k - first) % 16 === 15 && performance.now() - began >= budgetMs) break;
-          const i = wanted === null ? k : wanted[k] - 1;
+          if (((k - first) & 15) === 15 && performance.now() - began >= budgetMs) break;
           let item = null;
-          try { item = itemAt(i); } catch (error) { item = null; }
+          try { item = itemAt(k); } catch (error) { item = null; }
           const element = item !== null && item !== undefined && item.nodeType === 1;
           for (let c = 0; c < columns; c++) {
             let text = '';
@@ -325,6 +348,10 @@
               placeOf.set(text, place);
             }
             cells.push(place);
+            if (c === 0 && wanted !== null && !wanted.has(text) &&
+                !wanted.has(text.replace(/[A-Z]+/g, (capitals) => capitals.toLowerCase()))) {
+              for (c++; c < columns; c++) cells.push(0);
+            }
           }
         }
         return { ok: true, rows: JSON.stringify([k - first, columns, texts, cells, k >= total]) };
@@ -335,6 +362,10 @@
     release(objectToken, ids) {
       if (objectToken !== token) return;
       for (const id of ids) release(id);
+    },
+    // How many numbers C++ holds now; a test sees from it that all were let go.
+    held() {
+      return byId.size + aheadOf.size;
     },
   };
 })();

@@ -144,16 +144,16 @@ ComObject PageBridge::Document(int timeout_ms) {
   return ToVariant(DecodeBridgeValue(*answer)).ToObject();
 }
 
-InvokeResult PageBridge::Invoke(ComObject::Id id, const Text& name, InvokeKind kind,
-                                const Arguments& arguments) {
+std::optional<QString> PageBridge::InvokeArguments(ComObject::Id id, const Text& name,
+                                                  InvokeKind kind, const Arguments& arguments) {
   const uint32_t generation = GenerationOf(id);
-  if (generation >= tokens_.size()) return {};
+  if (generation >= tokens_.size()) return std::nullopt;
   QJsonArray encoded_arguments;
   for (const Variant& argument : arguments) {
     BridgeValue value{argument, std::nullopt};
     if (argument.IsObject()) {
       const ComObject object = argument.ToObject();
-      if (object.Host() != this) return {};
+      if (object.Host() != this) return std::nullopt;
       value = {Variant(), PageObjectRef{tokens_[GenerationOf(object.ObjectId())],
                                         LocalIdOf(object.ObjectId())}};
     }
@@ -163,32 +163,51 @@ InvokeResult PageBridge::Invoke(ComObject::Id id, const Text& name, InvokeKind k
                             : kind == InvokeKind::kPut ? QStringLiteral("p")
                                                        : QStringLiteral("c");
   // Built by joining, never by substitution, so no argument text is read as a placeholder.
-  const QString call = QStringLiteral("invoke(") + Json(tokens_[generation]) + u',' +
-                       QString::number(LocalIdOf(id)) + u',' + Json(ToQString(name)) + u',' +
-                       Json(kind_code) + u',' + Json(encoded_arguments) + u')';
-  const auto answer = Run(call, kCallTimeoutMs);
+  return Json(tokens_[generation]) + u',' + QString::number(LocalIdOf(id)) + u',' +
+         Json(ToQString(name)) + u',' + Json(kind_code) + u',' + Json(encoded_arguments);
+}
+
+InvokeResult PageBridge::Invoke(ComObject::Id id, const Text& name, InvokeKind kind,
+                                const Arguments& arguments) {
+  const std::optional<QString> invoke_arguments = InvokeArguments(id, name, kind, arguments);
+  if (!invoke_arguments) return {};
+  const auto answer = Run(QStringLiteral("invoke(") + *invoke_arguments + u')', kCallTimeoutMs);
   if (!answer) return {};
   const std::optional<BridgeValue> value = DecodeInvokeAnswer(*answer);
   if (!value) return {};
   return {true, ToVariant(*value)};
 }
 
+ComObject PageBridge::InvokeAhead(ComObject::Id id, const Text& name, InvokeKind kind,
+                                  const Arguments& arguments) {
+  const std::optional<QString> invoke_arguments = InvokeArguments(id, name, kind, arguments);
+  if (!invoke_arguments || !page_ || !renderer_alive_) return {};
+  // The page runs the calls of one world in the order they were sent, so the
+  // object is under this number before any later call names it.
+  const uint32_t ahead_id = kFirstAheadId | (next_ahead_++ & ~kFirstAheadId);
+  page_->runJavaScript(ReleaseScript() +
+                           QStringLiteral("typeof __pageBridge !== 'undefined' && "
+                                          "__pageBridge.invokeAhead(") +
+                           *invoke_arguments + u',' + QString::number(ahead_id) + u')',
+                       kWorld);
+  return ComObject(shared_from_this(), MakeId(GenerationOf(id), ahead_id));
+}
+
 std::optional<std::vector<std::vector<Text>>> PageBridge::ReadEach(
-    ComObject::Id id, const std::vector<Text>& names,
-    const std::optional<std::vector<int32_t>>& positions) {
+    ComObject::Id id, const std::vector<Text>& names, const std::vector<Text>& candidates) {
   const uint32_t generation = GenerationOf(id);
   if (generation >= tokens_.size() || names.empty()) return std::nullopt;
   QJsonArray encoded_names;
   for (const Text& name : names) encoded_names.append(ToQString(name));
-  QJsonValue encoded_positions;  // null: every item
-  if (positions) {
+  QJsonValue encoded_candidates;  // null: every item read in full
+  if (!candidates.empty()) {
     QJsonArray list;
-    for (int32_t position : *positions) list.append(position);
-    encoded_positions = list;
+    for (const Text& candidate : candidates) list.append(ToQString(candidate));
+    encoded_candidates = list;
   }
   const QString head = QStringLiteral("readEach(") + Json(tokens_[generation]) + u',' +
                        QString::number(LocalIdOf(id)) + u',' + Json(encoded_names) + u',' +
-                       Json(encoded_positions) + u',';
+                       Json(encoded_candidates) + u',';
   // A long collection comes in parts, each read within the call's bound.
   std::vector<std::vector<Text>> rows;
   for (;;) {

@@ -34,6 +34,10 @@ class PageBridge : public ObjectHost {
 
   InvokeResult Invoke(ComObject::Id id, const Text& name, InvokeKind kind,
                       const Arguments& arguments) override;
+  // Sent without waiting; the page files the object under a number chosen
+  // here, from a range its own numbering never reaches.
+  ComObject InvokeAhead(ComObject::Id id, const Text& name, InvokeKind kind,
+                        const Arguments& arguments) override;
   void Release(ComObject::Id id) override;
   bool CanReadEach() const override { return read_each_; }
   // Walks then fetch item by item, as on hosts without ReadEach; for comparing
@@ -45,7 +49,7 @@ class PageBridge : public ObjectHost {
   void SetReadEachPartMs(int ms) { read_each_part_ms_ = ms; }
   std::optional<std::vector<std::vector<Text>>> ReadEach(
       ComObject::Id id, const std::vector<Text>& names,
-      const std::optional<std::vector<int32_t>>& positions) override;
+      const std::vector<Text>& candidates) override;
 
  private:
   explicit PageBridge(QWebEnginePage* page);
@@ -54,6 +58,10 @@ class PageBridge : public ObjectHost {
   // waits for its value. Loads the bridge first where the document has none.
   std::optional<QVariant> Run(const QString& call, int timeout_ms);
   std::optional<QVariant> RunOnce(const QString& script, int timeout_ms);
+  // The arguments of the page's invoke for this access, encoded; nothing when
+  // the object or an argument belongs to no document of this page.
+  std::optional<QString> InvokeArguments(ComObject::Id id, const Text& name, InvokeKind kind,
+                                         const Arguments& arguments);
   // A decoded value, its page object (if any) made a reference of ours.
   Variant ToVariant(const BridgeValue& value);
   QString ReleaseScript();
@@ -64,6 +72,8 @@ class PageBridge : public ObjectHost {
   bool read_each_ = true;
   int read_each_part_ms_ = kReadEachPartMs;
   int unanswered_calls_ = 0;
+  static constexpr uint32_t kFirstAheadId = 0x80000000u;
+  uint32_t next_ahead_ = 0;
   std::vector<QString> tokens_;              // document generation -> its bridge token
   std::map<QString, uint32_t> generations_;  // token -> document generation
   std::map<uint32_t, std::vector<uint32_t>> pending_releases_;  // generation -> ids

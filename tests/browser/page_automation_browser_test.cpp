@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include "platform/qt/html_viewer.h"
@@ -123,6 +124,47 @@ TEST_F(PageAutomationBrowserTest, ObjectsOfANavigatedAwayDocumentGiveNeutralValu
   EXPECT_EQ(automation.GetPageContent("title"), "");
   ASSERT_TRUE(automation.AttachDocument(std::nullopt, viewer_.Handle()));
   EXPECT_EQ(automation.GetPageContent("title"), "login-fixture");
+}
+
+// Members taken ahead are sent without waiting; the next call that names them
+// finds them, and one that gave no object fails like a call on nothing.
+TEST_F(PageAutomationBrowserTest, ObjectsTakenAheadAnswerAtOnceOrFailNeutrallyAndAreLetGo) {
+  Load("buttons.html");
+  PageAutomation automation = Attached();
+  const platform::ComObject document = automation.AttachedDocument();
+  auto held = [&] {
+    QVariant answer;
+    bool done = false;
+    viewer_.View()->page()->runJavaScript(QStringLiteral("__pageBridge.held()"),
+                                          QWebEngineScript::ApplicationWorld,
+                                          [&](const QVariant& value) { answer = value; done = true; });
+    EXPECT_TRUE(WaitFor([&] { return done; }));
+    return answer.toInt();
+  };
+  ASSERT_EQ(document.GetText("title"), "");
+  const int before = held();
+  {
+    const platform::ComObject body = document.GetObjectAhead("body");
+    EXPECT_EQ(body.GetText("tagName"), "BODY");
+    const platform::ComObject plain =
+        document.CallObjectAhead("getElementsByName", {"plain"}).CallObjectAhead("item", {0.0});
+    EXPECT_EQ(plain.GetText("value"), "按钮");
+    EXPECT_TRUE(body.Call("contains", {plain}).ToBool()) << "taken ahead, passed as an argument";
+
+    for (const platform::ComObject& nothing :
+         {document.CallObjectAhead("getElementById", {"nobody"}), document.GetObjectAhead("title"),
+          document.GetObjectAhead("noSuchMember")}) {
+      EXPECT_FALSE(nothing.IsEmpty());
+      EXPECT_EQ(nothing.GetText("id"), "");
+      EXPECT_FALSE(nothing.Put("title", "x"));
+      EXPECT_FALSE(nothing.ReadEach({"id"}).has_value());
+      EXPECT_TRUE(nothing.GetObjectAhead("parentNode").GetObject("ownerDocument").IsEmpty());
+      EXPECT_FALSE(body.Call("contains", {nothing}).ToBool());
+    }
+    EXPECT_GT(held(), before);
+  }
+  // Releases go out with the next call or on their own soon after.
+  EXPECT_TRUE(WaitFor([&] { return held() == before; }, 2000)) << held() << " held";
 }
 
 TEST_F(PageAutomationBrowserTest, NoTimerHandlerRunsWhileACallWaitsForThePage) {
