@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <iterator>
+#include <utility>
 
 #include <QFile>
 #include <QJsonArray>
@@ -182,14 +183,12 @@ ComObject PageBridge::InvokeAhead(ComObject::Id id, const Text& name, InvokeKind
                                   const Arguments& arguments) {
   const std::optional<QString> invoke_arguments = InvokeArguments(id, name, kind, arguments);
   if (!invoke_arguments || !page_ || !renderer_alive_) return {};
-  // The page runs the calls of one world in the order they were sent, so the
-  // object is under this number before any later call names it.
+  // Rides at the head of the next script sent to the page, as releases do, so
+  // the object is under this number before any later call names it.
   const uint32_t ahead_id = kFirstAheadId | (next_ahead_++ & ~kFirstAheadId);
-  page_->runJavaScript(ReleaseScript() +
-                           QStringLiteral("typeof __pageBridge !== 'undefined' && "
-                                          "__pageBridge.invokeAhead(") +
-                           *invoke_arguments + u',' + QString::number(ahead_id) + u')',
-                       kWorld);
+  pending_ahead_ += QStringLiteral("typeof __pageBridge !== 'undefined' && __pageBridge.invokeAhead(") +
+                    *invoke_arguments + u',' + QString::number(ahead_id) + QStringLiteral(");");
+  if (!flush_timer_.isActive()) flush_timer_.start();
   return ComObject(shared_from_this(), MakeId(GenerationOf(id), ahead_id));
 }
 
@@ -243,7 +242,8 @@ void PageBridge::Release(ComObject::Id id) {
 }
 
 QString PageBridge::ReleaseScript() {
-  QString script;
+  // Objects taken ahead first: a release in the same batch may name them.
+  QString script = std::exchange(pending_ahead_, QString());
   for (auto& [generation, ids] : pending_releases_) {
     if (ids.empty()) continue;
     QJsonArray list;

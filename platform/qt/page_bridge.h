@@ -77,6 +77,7 @@ class PageBridge : public ObjectHost {
   std::vector<QString> tokens_;              // document generation -> its bridge token
   std::map<QString, uint32_t> generations_;  // token -> document generation
   std::map<uint32_t, std::vector<uint32_t>> pending_releases_;  // generation -> ids
+  QString pending_ahead_;  // invokeAhead calls not yet sent
   std::vector<QMetaObject::Connection> connections_;
   // One timer for all pending releases: a timer per release would pile up
   // while page calls hold timers back, and each added timer costs more.
