@@ -125,8 +125,9 @@ class Bench {
     for (int i = -kWarmUpRuns; i < repeats; ++i) {
       const auto start = Clock::now();
       const bool found = operation(automation_);
-      if (i == -kWarmUpRuns) first_run_ms_ = Milliseconds(Clock::now() - start);
-      if (i >= 0) times.push_back(Milliseconds(Clock::now() - start));
+      const double ms = Milliseconds(Clock::now() - start);
+      if (i == -kWarmUpRuns) first_run_ms_ = ms;
+      if (i >= 0) times.push_back(ms);
       if (!found) {
         std::fprintf(stderr, "the target was not found\n");
         std::exit(1);

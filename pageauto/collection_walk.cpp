@@ -42,8 +42,8 @@ class PrefetchedItem : public WalkItem {
   const std::vector<Text>& row_;
 };
 
+// Asked only of walks that name candidates and read at least one member.
 bool IsCandidate(const Walk& walk, const Text& first) {
-  if (walk.candidates.empty() || walk.members.empty()) return true;
   const Text folded = platform::FoldLower(first);
   return std::find(walk.candidates.begin(), walk.candidates.end(), folded) !=
          walk.candidates.end();

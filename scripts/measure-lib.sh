@@ -22,12 +22,18 @@ tree_cpu_ticks() {
   echo "$total"
 }
 
-# Sum of one field of /proc/<pid>/smaps_rollup (Rss, Pss) over the tree, in kB.
+# One field (Rss, Pss, ...) of one process's memory in kB; 0 once it is gone.
+process_memory_kb() {
+  local value
+  value=$(awk -v f="$2:" '$1 == f { print $2 }' /proc/"$1"/smaps_rollup 2>/dev/null)
+  echo "${value:-0}"
+}
+
+# The same field summed over the process and all below it.
 tree_memory_kb() {
-  local pid=$1 field=$2 total=0 p value
+  local pid=$1 field=$2 total=0 p
   for p in $(process_tree "$pid"); do
-    value=$(awk -v f="$field:" '$1 == f { print $2 }' /proc/"$p"/smaps_rollup 2>/dev/null)
-    total=$((total + ${value:-0}))
+    total=$((total + $(process_memory_kb "$p" "$field")))
   done
   echo "$total"
 }

@@ -44,8 +44,7 @@ for ((cycle = 1; cycle <= cycles; cycle++)); do
   # Each process on its own, so that growth can be put down to one of them.
   for p in $(process_tree "$tool_pid"); do
     kind=$(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -o -- '--type=[a-z-]*' | head -n 1)
-    kb=$(awk '$1 == "Rss:" { print $2 }' "/proc/$p/smaps_rollup" 2>/dev/null)
-    echo "$cycle $p ${kind:-tool} ${kb:-0}" >>"$work/processes.txt"
+    echo "$cycle $p ${kind:-tool} $(process_memory_kb "$p" Rss)" >>"$work/processes.txt"
   done
 done
 

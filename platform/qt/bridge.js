@@ -283,11 +283,7 @@
     // the number fails.
     invokeAhead(objectToken, id, name, kind, encodedArgs, aheadId) {
       const answer = this.invoke(objectToken, id, name, kind, encodedArgs);
-      if (answer.ok && answer.value.t === 'o' && !aheadOf.has(aheadId)) {
-        aheadOf.set(aheadId, answer.value.v);
-      } else if (answer.ok && answer.value.t === 'o') {
-        release(answer.value.v);
-      }
+      if (answer.ok && answer.value.t === 'o') aheadOf.set(aheadId, answer.value.v);
     },
     // The named members of every item of a collection, as texts, in one call:
     // a walk then costs one trip into the page instead of two or three an item.

@@ -67,7 +67,7 @@ std::shared_ptr<PageBridge> PageBridge::Attach(QWebEnginePage* page) {
 PageBridge::PageBridge(QWebEnginePage* page) : page_(page) {
   flush_timer_.setSingleShot(true);
   flush_timer_.setInterval(0);
-  QObject::connect(&flush_timer_, &QTimer::timeout, [this] { FlushReleases(); });
+  QObject::connect(&flush_timer_, &QTimer::timeout, [this] { SendPending(); });
   connections_.push_back(QObject::connect(
       page, &QWebEnginePage::renderProcessTerminated, page, [this](auto, int) {
         renderer_alive_ = false;
@@ -111,7 +111,7 @@ std::optional<QVariant> PageBridge::RunOnce(const QString& script, int timeout_m
 }
 
 std::optional<QVariant> PageBridge::Run(const QString& call, int timeout_ms) {
-  const QString script = ReleaseScript() + QStringLiteral("typeof __pageBridge === 'undefined' ? '") +
+  const QString script = PendingScript() + QStringLiteral("typeof __pageBridge === 'undefined' ? '") +
                          QLatin1String(kMissing) + QStringLiteral("' : __pageBridge.") + call;
   auto value = RunOnce(script, timeout_ms);
   if (value && value->toString() == QLatin1String(kMissing)) {
@@ -188,7 +188,7 @@ ComObject PageBridge::InvokeAhead(ComObject::Id id, const Text& name, InvokeKind
   const uint32_t ahead_id = kFirstAheadId | (next_ahead_++ & ~kFirstAheadId);
   pending_ahead_ += QStringLiteral("typeof __pageBridge !== 'undefined' && __pageBridge.invokeAhead(") +
                     *invoke_arguments + u',' + QString::number(ahead_id) + QStringLiteral(");");
-  if (!flush_timer_.isActive()) flush_timer_.start();
+  ScheduleSend();
   return ComObject(shared_from_this(), MakeId(GenerationOf(id), ahead_id));
 }
 
@@ -233,15 +233,18 @@ void PageBridge::Release(ComObject::Id id) {
   if (generation >= tokens_.size()) return;
   auto& pending = pending_releases_[generation];
   pending.push_back(LocalIdOf(id));
-  // Releases ride along with the next call; a lone one goes out soon on its own.
   if (pending.size() >= kReleaseBatch) {
-    FlushReleases();
-  } else if (!flush_timer_.isActive()) {
-    flush_timer_.start();
+    SendPending();
+  } else {
+    ScheduleSend();
   }
 }
 
-QString PageBridge::ReleaseScript() {
+void PageBridge::ScheduleSend() {
+  if (!flush_timer_.isActive()) flush_timer_.start();
+}
+
+QString PageBridge::PendingScript() {
   // Objects taken ahead first: a release in the same batch may name them.
   QString script = std::exchange(pending_ahead_, QString());
   for (auto& [generation, ids] : pending_releases_) {
@@ -255,8 +258,8 @@ QString PageBridge::ReleaseScript() {
   return script;
 }
 
-void PageBridge::FlushReleases() {
-  const QString script = ReleaseScript();
+void PageBridge::SendPending() {
+  const QString script = PendingScript();
   if (!script.isEmpty() && page_ && renderer_alive_) page_->runJavaScript(script, kWorld);
 }
 

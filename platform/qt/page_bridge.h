@@ -64,8 +64,11 @@ class PageBridge : public ObjectHost {
                                          const Arguments& arguments);
   // A decoded value, its page object (if any) made a reference of ours.
   Variant ToVariant(const BridgeValue& value);
-  QString ReleaseScript();
-  void FlushReleases();
+  // Objects taken ahead and releases ride at the head of the next call; a lone
+  // one goes out soon on its own.
+  QString PendingScript();
+  void ScheduleSend();
+  void SendPending();
 
   QPointer<QWebEnginePage> page_;
   bool renderer_alive_ = true;
@@ -79,7 +82,7 @@ class PageBridge : public ObjectHost {
   std::map<uint32_t, std::vector<uint32_t>> pending_releases_;  // generation -> ids
   QString pending_ahead_;  // invokeAhead calls not yet sent
   std::vector<QMetaObject::Connection> connections_;
-  // One timer for all pending releases: a timer per release would pile up
+  // One timer for all that is pending: a timer per release would pile up
   // while page calls hold timers back, and each added timer costs more.
   QTimer flush_timer_;
 };
