@@ -87,7 +87,8 @@ ComObject WalkCollection(const ComObject& collection, const Walk& walk) {
     const int64_t count = rows ? static_cast<int64_t>(rows->size()) : CollectionLength(collection);
     for (int64_t i = 1; i <= std::min<int64_t>(count, std::numeric_limits<int32_t>::max()); ++i) {
       const std::vector<Text>& row = rows ? (*rows)[static_cast<std::size_t>(i - 1)] : kNone;
-      if (filtered && !IsCandidate(walk, row.empty() ? Text() : row.front())) continue;
+      // The page may send nothing of an item it saw to be no candidate.
+      if (filtered && (row.empty() || !IsCandidate(walk, row.front()))) continue;
       if (walk.examine(PrefetchedItem(row), static_cast<int32_t>(i))) {
         return SeenItemAt(collection, i);
       }

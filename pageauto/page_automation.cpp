@@ -34,9 +34,12 @@ ComObject LookUp(const ComObject& collection, const Text& key, int32_t mode, Fol
   };
   const Text member = mode == PageAutomation::kLookupByName ? "name" : "id";
   const Text wanted = fold(key);
-  return WalkCollection(collection, {{member}, {}, [&](const WalkItem& item, int32_t) {
-                          return fold(item.Read(0)) == wanted;
-                        }});
+  // Only an item whose key folds to the wanted one can match, whatever the
+  // folding: the page then sends the few of them, not every item's key.
+  return WalkCollection(collection, {{member}, {platform::FoldLower(key)},
+                                     [&](const WalkItem& item, int32_t) {
+                                       return fold(item.Read(0)) == wanted;
+                                     }});
 }
 
 constexpr int32_t kDefaultPopupBackground = 16777215;

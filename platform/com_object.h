@@ -88,10 +88,10 @@ class ComObject {
 
   // For a collection: the named members of every item, read as texts in one
   // go where the host can (empty texts for what an item lacks). With
-  // `candidates` (texts in lower case), the members after the first are read
-  // only of the items whose first member, folded as FoldLower does, is one of
-  // them; the others have empty texts there. Nothing when the host reads item
-  // by item only, the read failed, or no member is named.
+  // `candidates` (texts in lower case), only the items whose first member,
+  // folded as FoldLower does, is one of them are candidates: the others' rows
+  // may come back empty, or with empty texts after the first. Nothing when the
+  // host reads item by item only, the read failed, or no member is named.
   std::optional<std::vector<std::vector<Text>>> ReadEach(
       const std::vector<Text>& names, const std::vector<Text>& candidates = {}) const;
   // Whether ReadEach can answer at all for this object's host.

@@ -35,7 +35,10 @@ class DeadlineWaker {
     std::lock_guard<std::mutex> lock(mutex_);
     dispatcher_ = dispatcher;
     auto it = deadlines_.insert(deadline);
-    changed_.notify_all();
+    // Calls come one after another, each due later than the last: the thread
+    // is then already set to wake sooner and checks again then. Waking it for
+    // every call would cost a thread switch a call.
+    if (deadline < wakes_at_) changed_.notify_all();
     return it;
   }
 
@@ -49,10 +52,12 @@ class DeadlineWaker {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopping_) {
       if (deadlines_.empty()) {
+        wakes_at_ = Clock::time_point::max();
         changed_.wait(lock);
         continue;
       }
       const Clock::time_point next = *deadlines_.begin();
+      wakes_at_ = next;
       if (changed_.wait_until(lock, next) == std::cv_status::timeout &&
           !deadlines_.empty() && *deadlines_.begin() <= Clock::now() && dispatcher_) {
         dispatcher_->wakeUp();
@@ -66,6 +71,8 @@ class DeadlineWaker {
   std::condition_variable changed_;
   std::multiset<Clock::time_point> deadlines_;
   QAbstractEventDispatcher* dispatcher_ = nullptr;
+  // When the thread will look at the deadlines next, unless woken.
+  Clock::time_point wakes_at_ = Clock::time_point::max();
   bool stopping_ = false;
   std::thread thread_;
 };

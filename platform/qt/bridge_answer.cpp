@@ -82,6 +82,40 @@ std::optional<BridgeValue> DecodeInvokeAnswer(const QVariant& answer) {
   return DecodeBridgeValue(map.value(QStringLiteral("value")));
 }
 
+namespace {
+
+// The cells text: places of texts as decimal numbers, each followed by a
+// comma; a row the page passed over is all kNotCandidate. Read by hand: a
+// JSON array of numbers costs several times as much to take apart, and a walk
+// over a long collection brings thousands.
+constexpr int64_t kNotCandidate = -1;
+
+std::optional<std::vector<int64_t>> ParseCells(const QString& text, std::size_t expected) {
+  std::vector<int64_t> cells;
+  cells.reserve(expected);
+  const QChar* at = text.constData();
+  const QChar* const end = at + text.size();
+  while (at != end) {
+    if (cells.size() == expected) return std::nullopt;
+    const bool negative = *at == u'-';
+    if (negative) ++at;
+    int64_t number = 0;
+    const QChar* const digits = at;
+    while (at != end && at->unicode() >= u'0' && at->unicode() <= u'9') {
+      number = number * 10 + (at->unicode() - u'0');
+      if (number > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+      ++at;
+    }
+    if (at == digits || at == end || *at != u',') return std::nullopt;
+    ++at;
+    cells.push_back(negative ? -number : number);
+  }
+  if (cells.size() != expected) return std::nullopt;
+  return cells;
+}
+
+}  // namespace
+
 std::optional<RowsAnswer> DecodeRowsAnswer(const QVariant& answer) {
   const QVariantMap map = answer.toMap();
   if (!Succeeded(map)) return std::nullopt;
@@ -91,7 +125,7 @@ std::optional<RowsAnswer> DecodeRowsAnswer(const QVariant& answer) {
   const QJsonDocument listed = QJsonDocument::fromJson(rows_text.toString().toUtf8(), &error);
   if (error.error != QJsonParseError::NoError || !listed.isArray()) return std::nullopt;
   const QJsonArray parts = listed.array();
-  if (parts.size() != 5 || !parts[2].isArray() || !parts[3].isArray() || !parts[4].isBool()) {
+  if (parts.size() != 5 || !parts[2].isArray() || !parts[3].isString() || !parts[4].isBool()) {
     return std::nullopt;
   }
   const std::optional<uint32_t> row_count = WholeNumber(parts[0]);
@@ -101,11 +135,14 @@ std::optional<RowsAnswer> DecodeRowsAnswer(const QVariant& answer) {
       (*column_count == 0 && *row_count > 0)) {
     return std::nullopt;
   }
+  const uint64_t cell_count = static_cast<uint64_t>(*row_count) * *column_count;
+  // Each cell takes two characters at least; a count the text cannot hold is forged.
+  const QString cells_text = parts[3].toString();
+  if (cell_count > static_cast<uint64_t>(cells_text.size()) / 2) return std::nullopt;
+  const std::optional<std::vector<int64_t>> cells =
+      ParseCells(cells_text, static_cast<std::size_t>(cell_count));
+  if (!cells) return std::nullopt;
   const QJsonArray listed_texts = parts[2].toArray();
-  const QJsonArray cells = parts[3].toArray();
-  if (static_cast<uint64_t>(*row_count) * *column_count != static_cast<uint64_t>(cells.size())) {
-    return std::nullopt;
-  }
   std::vector<Text> texts;
   texts.reserve(static_cast<std::size_t>(listed_texts.size()));
   for (const QJsonValue& text : listed_texts) {
@@ -115,13 +152,18 @@ std::optional<RowsAnswer> DecodeRowsAnswer(const QVariant& answer) {
   RowsAnswer decoded;
   decoded.complete = parts[4].toBool();
   decoded.rows.resize(*row_count);
-  qsizetype cell = 0;
+  auto cell = cells->begin();
   for (auto& row : decoded.rows) {
-    row.reserve(*column_count);
-    for (uint32_t column = 0; column < *column_count; ++column) {
-      const std::optional<uint32_t> place = WholeNumber(cells[cell++]);
-      if (!place || *place >= texts.size()) return std::nullopt;
-      row.push_back(texts[*place]);
+    // A row the page passed over stays empty: it sent nothing of it.
+    const bool passed_over = *cell == kNotCandidate;
+    if (!passed_over) row.reserve(*column_count);
+    for (uint32_t column = 0; column < *column_count; ++column, ++cell) {
+      if (passed_over) {
+        if (*cell != kNotCandidate) return std::nullopt;
+        continue;
+      }
+      if (*cell < 0 || static_cast<uint64_t>(*cell) >= texts.size()) return std::nullopt;
+      row.push_back(texts[static_cast<std::size_t>(*cell)]);
     }
   }
   return decoded;

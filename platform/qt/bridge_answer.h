@@ -40,9 +40,10 @@ QJsonObject EncodeBridgeValue(const BridgeValue& value);
 std::optional<BridgeValue> DecodeInvokeAnswer(const QVariant& answer);
 
 // The rows of a readEach answer {ok: true, rows}. rows is the JSON text of
-// [row count, column count, [each distinct text], [cells row by row, each the
-// place of its text], whether the read reached the end]. Nothing when the call
-// failed or the rows are not that.
+// [row count, column count, [each distinct text], the cells row by row as one
+// text, each cell the place of its text and a comma, whether the read reached
+// the end]. The cells of an item that is no candidate are all -1, and its row
+// comes out empty. Nothing when the call failed or the rows are not that.
 inline constexpr uint32_t kMaxRows = 1u << 24;
 struct RowsAnswer {
   std::vector<std::vector<Text>> rows;
