@@ -84,34 +84,44 @@ std::optional<BridgeValue> DecodeInvokeAnswer(const QVariant& answer) {
 
 namespace {
 
-// The cells text: places of texts as decimal numbers, each followed by a
-// comma; a row the page passed over is all kNotCandidate. Read by hand: a
-// JSON array of numbers costs several times as much to take apart, and a walk
-// over a long collection brings thousands.
-constexpr int64_t kNotCandidate = -1;
-
-std::optional<std::vector<int64_t>> ParseCells(const QString& text, std::size_t expected) {
-  std::vector<int64_t> cells;
-  cells.reserve(expected);
+// Reads the cells text into rows of `columns` texts: places of texts as
+// decimal numbers, each followed by a comma, row by row; a run of items the
+// page passed over is its length negated, and each of them an empty row. Read
+// by hand: a JSON array of numbers costs several times as much to take apart,
+// and a walk over a long collection brings thousands.
+bool ReadCells(const QString& text, const std::vector<Text>& texts, uint32_t columns,
+               uint32_t row_count, std::vector<std::vector<Text>>& rows) {
   const QChar* at = text.constData();
   const QChar* const end = at + text.size();
+  std::vector<Text>* row = nullptr;  // the candidate row being filled
   while (at != end) {
-    if (cells.size() == expected) return std::nullopt;
     const bool negative = *at == u'-';
     if (negative) ++at;
-    int64_t number = 0;
+    uint64_t number = 0;
     const QChar* const digits = at;
     while (at != end && at->unicode() >= u'0' && at->unicode() <= u'9') {
       number = number * 10 + (at->unicode() - u'0');
-      if (number > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+      if (number > std::numeric_limits<uint32_t>::max()) return false;
       ++at;
     }
-    if (at == digits || at == end || *at != u',') return std::nullopt;
+    if (at == digits || at == end || *at != u',') return false;
     ++at;
-    cells.push_back(negative ? -number : number);
+    if (negative) {
+      // A run only between rows, of at least one item, within the count.
+      if (row != nullptr || number == 0 || number > row_count - rows.size()) return false;
+      rows.resize(rows.size() + number);
+      continue;
+    }
+    if (number >= texts.size()) return false;
+    if (row == nullptr) {
+      if (rows.size() == row_count) return false;
+      row = &rows.emplace_back();
+      row->reserve(columns);
+    }
+    row->push_back(texts[number]);
+    if (row->size() == columns) row = nullptr;
   }
-  if (cells.size() != expected) return std::nullopt;
-  return cells;
+  return row == nullptr && rows.size() == row_count;
 }
 
 }  // namespace
@@ -135,13 +145,6 @@ std::optional<RowsAnswer> DecodeRowsAnswer(const QVariant& answer) {
       (*column_count == 0 && *row_count > 0)) {
     return std::nullopt;
   }
-  const uint64_t cell_count = static_cast<uint64_t>(*row_count) * *column_count;
-  // Each cell takes two characters at least; a count the text cannot hold is forged.
-  const QString cells_text = parts[3].toString();
-  if (cell_count > static_cast<uint64_t>(cells_text.size()) / 2) return std::nullopt;
-  const std::optional<std::vector<int64_t>> cells =
-      ParseCells(cells_text, static_cast<std::size_t>(cell_count));
-  if (!cells) return std::nullopt;
   const QJsonArray listed_texts = parts[2].toArray();
   std::vector<Text> texts;
   texts.reserve(static_cast<std::size_t>(listed_texts.size()));
@@ -151,20 +154,8 @@ std::optional<RowsAnswer> DecodeRowsAnswer(const QVariant& answer) {
   }
   RowsAnswer decoded;
   decoded.complete = parts[4].toBool();
-  decoded.rows.resize(*row_count);
-  auto cell = cells->begin();
-  for (auto& row : decoded.rows) {
-    // A row the page passed over stays empty: it sent nothing of it.
-    const bool passed_over = *cell == kNotCandidate;
-    if (!passed_over) row.reserve(*column_count);
-    for (uint32_t column = 0; column < *column_count; ++column, ++cell) {
-      if (passed_over) {
-        if (*cell != kNotCandidate) return std::nullopt;
-        continue;
-      }
-      if (*cell < 0 || static_cast<uint64_t>(*cell) >= texts.size()) return std::nullopt;
-      row.push_back(texts[static_cast<std::size_t>(*cell)]);
-    }
+  if (!ReadCells(parts[3].toString(), texts, *column_count, *row_count, decoded.rows)) {
+    return std::nullopt;
   }
   return decoded;
 }

@@ -42,9 +42,11 @@ std::optional<BridgeValue> DecodeInvokeAnswer(const QVariant& answer);
 // The rows of a readEach answer {ok: true, rows}. rows is the JSON text of
 // [row count, column count, [each distinct text], the cells row by row as one
 // text, each cell the place of its text and a comma, whether the read reached
-// the end]. The cells of an item that is no candidate are all -1, and its row
-// comes out empty. Nothing when the call failed or the rows are not that.
-inline constexpr uint32_t kMaxRows = 1u << 24;
+// the end]. A run of items that are no candidates stands in the cells as its
+// length negated, and their rows come out empty. Nothing when the call failed
+// or the rows are not that. No page holds kMaxRows elements; rows are memory
+// even when empty, so an answer of more is refused.
+inline constexpr uint32_t kMaxRows = 1u << 22;
 struct RowsAnswer {
   std::vector<std::vector<Text>> rows;
   bool complete = false;

@@ -26,13 +26,17 @@ QVariant Answer(const char* rows_json) {
 }
 
 TEST(BridgeAnswerTest, RowsComeBackByPlaceAndPassedOverItemsComeBackEmpty) {
-  const auto decoded =
-      DecodeRowsAnswer(Answer(R"([4,2,["","submit","Go","text"],"1,2,-1,-1,3,0,1,0,",false])"));
+  const auto decoded = DecodeRowsAnswer(
+      Answer(R"([7,2,["","submit","Go","text"],"1,2,-1,3,0,-3,1,0,",false])"));
   ASSERT_TRUE(decoded.has_value());
   EXPECT_FALSE(decoded->complete);
   const std::vector<std::vector<Text>> expected = {
-      {"submit", "Go"}, {}, {"text", ""}, {"submit", ""}};
+      {"submit", "Go"}, {}, {"text", ""}, {}, {}, {}, {"submit", ""}};
   EXPECT_EQ(decoded->rows, expected);
+
+  const auto all_passed_over = DecodeRowsAnswer(Answer(R"([3,2,[""],"-3,",true])"));
+  ASSERT_TRUE(all_passed_over.has_value());
+  EXPECT_EQ(all_passed_over->rows, std::vector<std::vector<Text>>(3));
 
   const auto nothing_read = DecodeRowsAnswer(Answer(R"([0,1,[""],"",true])"));
   ASSERT_TRUE(nothing_read.has_value());
@@ -55,15 +59,17 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ForgedRowsTest,
     ::testing::Values(
         ForgedCase{"PlaceBeyondTheTexts", R"([1,1,[""],"1,",true])"},
-        ForgedCase{"FewerCellsThanRowsTimesColumns", R"([2,1,[""],"0,",true])"},
-        ForgedCase{"MoreCellsThanRowsTimesColumns", R"([1,1,[""],"0,0,",true])"},
+        ForgedCase{"FewerRowsThanCounted", R"([2,1,[""],"0,",true])"},
+        ForgedCase{"MoreRowsThanCounted", R"([1,1,[""],"0,0,",true])"},
+        ForgedCase{"RunBeyondTheCount", R"([2,1,[""],"0,-2,",true])"},
+        ForgedCase{"RowCutShort", R"([2,2,[""],"0,0,0,",true])"},
+        ForgedCase{"RunInsideARow", R"([2,2,[""],"0,-1,0,",true])"},
+        ForgedCase{"EmptyRun", R"([1,1,[""],"-0,0,",true])"},
         ForgedCase{"CellWithoutItsComma", R"([1,1,[""],"0",true])"},
         ForgedCase{"CellThatIsNoNumber", R"([1,1,[""],"x,",true])"},
-        ForgedCase{"NegativePlaceOtherThanPassedOver", R"([1,1,[""],"-2,",true])"},
-        ForgedCase{"PassedOverRowWithAPlaceAfter", R"([1,2,["",""],"-1,0,",true])"},
-        ForgedCase{"PassedOverCellAfterAPlace", R"([1,2,["",""],"0,-1,",true])"},
+        ForgedCase{"SignWithoutDigits", R"([1,1,[""],"-,",true])"},
         ForgedCase{"PlaceBeyond32Bits", R"([1,1,[""],"99999999999999999999,",true])"},
-        ForgedCase{"HugeCountsTheCellsCannotHold", R"([16777216,4294967295,[""],"0,",true])"},
+        ForgedCase{"MoreRowsThanAnyPageHolds", R"([4194305,1,[""],"-4194305,",true])"},
         ForgedCase{"CellsAsAnArray", R"([1,1,[""],[0],true])"},
         ForgedCase{"TextThatIsNoText", R"([1,1,[1],"0,",true])"},
         ForgedCase{"NotJson", R"([1,1,)"}),
