@@ -1,5 +1,6 @@
 #include "platform/qt/bridge_answer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -116,7 +117,8 @@ bool ReadCells(const QString& text, const std::vector<Text>& texts, uint32_t col
     if (row == nullptr) {
       if (rows.size() == row_count) return false;
       row = &rows.emplace_back();
-      row->reserve(columns);
+      // No more than the rest of the text can fill: the count may be forged.
+      row->reserve(std::min<std::size_t>(columns, static_cast<std::size_t>(end - at) / 2 + 1));
     }
     row->push_back(texts[number]);
     if (row->size() == columns) row = nullptr;

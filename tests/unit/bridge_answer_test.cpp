@@ -69,6 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         ForgedCase{"CellThatIsNoNumber", R"([1,1,[""],"x,",true])"},
         ForgedCase{"SignWithoutDigits", R"([1,1,[""],"-,",true])"},
         ForgedCase{"PlaceBeyond32Bits", R"([1,1,[""],"99999999999999999999,",true])"},
+        ForgedCase{"ColumnsNoTextCouldHold", R"([1,4294967295,[""],"0,",true])"},
         ForgedCase{"MoreRowsThanAnyPageHolds", R"([4194305,1,[""],"-4194305,",true])"},
         ForgedCase{"CellsAsAnArray", R"([1,1,[""],[0],true])"},
         ForgedCase{"TextThatIsNoText", R"([1,1,[1],"0,",true])"},
