@@ -289,9 +289,9 @@
     // a walk then costs one trip into the page instead of two or three an item.
     // With candidates (texts in lower case), an item is a candidate when its
     // first member, its A-Z folded, is one of them; of the others only their
-    // number is sent, since the walk passes them over unseen. Reads
-    // from the start-th item for at most budgetMs, so the call answers within
-    // its bound on any page; the caller asks again from where it stopped.
+    // number is sent, since the walk passes them over unseen. Reads from the
+    // start-th item for at most budgetMs, so the call answers within its bound
+    // on any page; the caller asks again from where it stopped.
     readEach(objectToken, id, names, candidates, start, budgetMs) {
       try {
         if (objectToken !== token) return { ok: false };

@@ -185,9 +185,16 @@ ComObject PageBridge::InvokeAhead(ComObject::Id id, const Text& name, InvokeKind
   if (!invoke_arguments || !page_ || !renderer_alive_) return {};
   // Rides at the head of the next script sent to the page, as releases do, so
   // the object is under this number before any later call names it.
-  const uint32_t ahead_id = kFirstAheadId | (next_ahead_++ & ~kFirstAheadId);
-  pending_ahead_ += QStringLiteral("typeof __pageBridge !== 'undefined' && __pageBridge.invokeAhead(") +
-                    *invoke_arguments + u',' + QString::number(ahead_id) + QStringLiteral(");");
+  uint32_t ahead_id;
+  if (free_ahead_ids_.empty()) {
+    ahead_id = kFirstAheadId | (next_ahead_++ & ~kFirstAheadId);
+  } else {
+    ahead_id = free_ahead_ids_.back();
+    free_ahead_ids_.pop_back();
+  }
+  pending_.push_back({QStringLiteral("typeof __pageBridge !== 'undefined' && __pageBridge.invokeAhead(") +
+                          *invoke_arguments + u',' + QString::number(ahead_id) + QStringLiteral(");"),
+                      0, {}});
   ScheduleSend();
   return ComObject(shared_from_this(), MakeId(GenerationOf(id), ahead_id));
 }
@@ -231,9 +238,14 @@ std::optional<std::vector<std::vector<Text>>> PageBridge::ReadEach(
 void PageBridge::Release(ComObject::Id id) {
   const uint32_t generation = GenerationOf(id);
   if (generation >= tokens_.size()) return;
-  auto& pending = pending_releases_[generation];
-  pending.push_back(LocalIdOf(id));
-  if (pending.size() >= kReleaseBatch) {
+  const uint32_t local_id = LocalIdOf(id);
+  if (pending_.empty() || !pending_.back().ahead.isEmpty() ||
+      pending_.back().generation != generation) {
+    pending_.push_back({QString(), generation, {}});
+  }
+  pending_.back().releases.push_back(local_id);
+  if ((local_id & kFirstAheadId) != 0) free_ahead_ids_.push_back(local_id);
+  if (++pending_release_count_ >= kReleaseBatch) {
     SendPending();
   } else {
     ScheduleSend();
@@ -245,16 +257,19 @@ void PageBridge::ScheduleSend() {
 }
 
 QString PageBridge::PendingScript() {
-  // Objects taken ahead first: a release in the same batch may name them.
-  QString script = std::exchange(pending_ahead_, QString());
-  for (auto& [generation, ids] : pending_releases_) {
-    if (ids.empty()) continue;
+  QString script;
+  for (const PendingStep& step : pending_) {
+    if (!step.ahead.isEmpty()) {
+      script += step.ahead;
+      continue;
+    }
     QJsonArray list;
-    for (uint32_t id : ids) list.append(static_cast<qint64>(id));
+    for (uint32_t id : step.releases) list.append(static_cast<qint64>(id));
     script += QStringLiteral("typeof __pageBridge !== 'undefined' && __pageBridge.release(") +
-              Json(tokens_[generation]) + u',' + Json(list) + QStringLiteral(");");
+              Json(tokens_[step.generation]) + u',' + Json(list) + QStringLiteral(");");
   }
-  pending_releases_.clear();
+  pending_.clear();
+  pending_release_count_ = 0;
   return script;
 }
 

@@ -79,8 +79,20 @@ class PageBridge : public ObjectHost {
   uint32_t next_ahead_ = 0;
   std::vector<QString> tokens_;              // document generation -> its bridge token
   std::map<QString, uint32_t> generations_;  // token -> document generation
-  std::map<uint32_t, std::vector<uint32_t>> pending_releases_;  // generation -> ids
-  QString pending_ahead_;  // invokeAhead calls not yet sent
+  // What is not yet sent, in the order it happened: an object taken ahead, or
+  // releases in a row of one document. A number let go may be taken again at
+  // once, so its release must reach the page before its new use does.
+  struct PendingStep {
+    QString ahead;  // an invokeAhead call; empty for releases
+    uint32_t generation = 0;
+    std::vector<uint32_t> releases;
+  };
+  std::vector<PendingStep> pending_;
+  std::size_t pending_release_count_ = 0;
+  // Numbers for objects taken ahead that were let go, taken again last first:
+  // the same walk repeated then sends the same script, which the page's
+  // script engine has compiled already.
+  std::vector<uint32_t> free_ahead_ids_;
   std::vector<QMetaObject::Connection> connections_;
   // One timer for all that is pending: a timer per release would pile up
   // while page calls hold timers back, and each added timer costs more.

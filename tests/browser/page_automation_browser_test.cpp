@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <functional>
+#include <optional>
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -162,6 +163,16 @@ TEST_F(PageAutomationBrowserTest, ObjectsTakenAheadAnswerAtOnceOrFailNeutrallyAn
       EXPECT_FALSE(body.Call("contains", {nothing}).ToBool());
     }
     EXPECT_GT(held(), before);
+  }
+  {
+    // A number let go is taken again at once, before its release has gone
+    // out: the page must let the old object go before it files the new one.
+    std::optional<platform::ComObject> let_go = document.GetObjectAhead("body");
+    const platform::ComObject::Id number = let_go->ObjectId();
+    let_go.reset();
+    const platform::ComObject plains = document.CallObjectAhead("getElementsByName", {"plain"});
+    EXPECT_EQ(plains.ObjectId(), number);
+    EXPECT_EQ(plains.GetNumber("length"), 1);
   }
   // Releases go out with the next call or on their own soon after.
   EXPECT_TRUE(WaitFor([&] { return held() == before; }, 2000)) << held() << " held";
