@@ -10,8 +10,6 @@
 #include <vector>
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -21,25 +19,14 @@
 #include "platform/qt/chromium_setup.h"
 #include "platform/qt/html_viewer.h"
 #include "platform/qt/qt_window_tree.h"
+#include "tests/browser/qt_test_helpers.h"
 #include "tests/support/loopback_http_server.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using browser_tests::WaitFor;
 using platform::qt::HtmlViewer;
-
-// Blocks on the event queue, as the tool's own waits do: a loop that polls
-// would take a core from the renderer on a small machine and slow the very
-// floor it measures.
-bool WaitFor(const std::function<bool()>& done, int timeout_ms) {
-  const QDeadlineTimer deadline(timeout_ms);
-  QTimer wake;
-  wake.start(std::max(1, timeout_ms));
-  while (!done() && !deadline.hasExpired()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-  }
-  return done();
-}
 
 // N inputs: mostly text boxes, a button every tenth, the target button last.
 QString InputsPage(int inputs) {

@@ -26,59 +26,51 @@ bool ComObject::SameObject(const ComObject& other) const {
   return Host() == other.Host() && ObjectId() == other.ObjectId();
 }
 
-ObjectHost* ComObject::Host() const {
-  if (!ref_) return nullptr;
-  return ref_->host.lock().get();
-}
+ObjectHost* ComObject::Host() const { return LiveHost().get(); }
 
 ComObject::Id ComObject::ObjectId() const { return ref_ ? ref_->id : 0; }
 
+std::shared_ptr<ObjectHost> ComObject::LiveHost() const {
+  return ref_ ? ref_->host.lock() : nullptr;
+}
+
 Variant ComObject::Get(const Text& name, const Arguments& arguments) const {
-  if (!ref_) return {};
-  auto host = ref_->host.lock();
+  const auto host = LiveHost();
   if (!host) return {};
   return host->Invoke(ref_->id, name, InvokeKind::kGet, arguments).value;
 }
 
 bool ComObject::Put(const Text& name, const Variant& value) const {
-  if (!ref_) return false;
-  auto host = ref_->host.lock();
+  const auto host = LiveHost();
   if (!host) return false;
   return host->Invoke(ref_->id, name, InvokeKind::kPut, {value}).ok;
 }
 
 Variant ComObject::Call(const Text& name, const Arguments& arguments) const {
-  if (!ref_) return {};
-  auto host = ref_->host.lock();
+  const auto host = LiveHost();
   if (!host) return {};
   return host->Invoke(ref_->id, name, InvokeKind::kCall, arguments).value;
 }
 
 ComObject ComObject::GetObjectAhead(const Text& name) const {
-  if (!ref_) return {};
-  auto host = ref_->host.lock();
-  if (!host) return {};
-  return host->InvokeAhead(ref_->id, name, InvokeKind::kGet, {});
+  const auto host = LiveHost();
+  return host ? host->InvokeAhead(ref_->id, name, InvokeKind::kGet, {}) : ComObject();
 }
 
 ComObject ComObject::CallObjectAhead(const Text& name, const Arguments& arguments) const {
-  if (!ref_) return {};
-  auto host = ref_->host.lock();
-  if (!host) return {};
-  return host->InvokeAhead(ref_->id, name, InvokeKind::kCall, arguments);
+  const auto host = LiveHost();
+  return host ? host->InvokeAhead(ref_->id, name, InvokeKind::kCall, arguments) : ComObject();
 }
 
 std::optional<std::vector<std::vector<Text>>> ComObject::ReadEach(
     const std::vector<Text>& names, const std::vector<Text>& candidates) const {
-  if (!ref_) return std::nullopt;
-  auto host = ref_->host.lock();
+  const auto host = LiveHost();
   if (!host) return std::nullopt;
   return host->ReadEach(ref_->id, names, candidates);
 }
 
 bool ComObject::CanReadEach() const {
-  if (!ref_) return false;
-  auto host = ref_->host.lock();
+  const auto host = LiveHost();
   return host && host->CanReadEach();
 }
 

@@ -102,6 +102,8 @@ class ComObject {
 
  private:
   struct Ref;
+  // The host, while both this reference and the host are there.
+  std::shared_ptr<ObjectHost> LiveHost() const;
   std::shared_ptr<Ref> ref_;
 };
 

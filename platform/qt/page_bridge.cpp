@@ -50,6 +50,9 @@ QString Json(const QJsonValue& value) {
 
 const char kMissing[] = "missing";
 
+// Statements sent without an answer; a document without the bridge skips them.
+const char kIfBridge[] = "typeof __pageBridge !== 'undefined' && __pageBridge.";
+
 }  // namespace
 
 std::shared_ptr<PageBridge> PageBridge::Attach(QWebEnginePage* page) {
@@ -192,8 +195,8 @@ ComObject PageBridge::InvokeAhead(ComObject::Id id, const Text& name, InvokeKind
     ahead_id = free_ahead_ids_.back();
     free_ahead_ids_.pop_back();
   }
-  pending_.push_back({QStringLiteral("typeof __pageBridge !== 'undefined' && __pageBridge.invokeAhead(") +
-                          *invoke_arguments + u',' + QString::number(ahead_id) + QStringLiteral(");"),
+  pending_.push_back({QLatin1String(kIfBridge) + QStringLiteral("invokeAhead(") + *invoke_arguments + u',' +
+                          QString::number(ahead_id) + QStringLiteral(");"),
                       0, {}});
   ScheduleSend();
   return ComObject(shared_from_this(), MakeId(GenerationOf(id), ahead_id));
@@ -265,8 +268,8 @@ QString PageBridge::PendingScript() {
     }
     QJsonArray list;
     for (uint32_t id : step.releases) list.append(static_cast<qint64>(id));
-    script += QStringLiteral("typeof __pageBridge !== 'undefined' && __pageBridge.release(") +
-              Json(tokens_[step.generation]) + u',' + Json(list) + QStringLiteral(");");
+    script += QLatin1String(kIfBridge) + QStringLiteral("release(") + Json(tokens_[step.generation]) + u',' +
+              Json(list) + QStringLiteral(");");
   }
   pending_.clear();
   pending_release_count_ = 0;
